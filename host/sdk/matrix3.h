@@ -24,6 +24,7 @@ public:
 
   void IdentityMatrix();
   void Zero();
+  // Exact comparison of the values with the identity (the flags are not trusted).
   bool IsIdentity() const;
   // Recomputes the flags from the values.
   void ValidateFlags();
@@ -36,13 +37,18 @@ public:
   Point3 GetTrans() const { return GetRow(3); }
   void SetTrans(const Point3& p);
   void NoTrans();
+  // Replaces the axes by the coordinate axes, each keeping its length.
   void NoRot();
+  // Normalises each axis row; a zero row stays zero.
   void NoScale();
-  // Gram-Schmidt on the three axis rows, keeping each row's length.
+  // Gram-Schmidt on the three axis rows, keeping each row's length. A row that lies in the span
+  // of the rows before it is given a perpendicular direction; a zero row stays zero.
   void Orthogonalize();
 
   // Post-multiplies by a translation / scale / rotation (the new transform is applied last).
+  // Every operation that changes values recomputes the flags.
   void Translate(const Point3& p);
+  // Scales the axis rows; the translation row too only when trans is TRUE.
   void Scale(const Point3& s, BOOL trans = FALSE);
   void RotateX(float angle);
   void RotateY(float angle);
@@ -64,6 +70,7 @@ public:
 inline Point3 operator*(const Point3& p, const Matrix3& a) { return a.PointTransform(p); }
 inline Point3 VectorTransform(const Matrix3& a, const Point3& v) { return a.VectorTransform(v); }
 
+// The inverse of the affine matrix a; the identity when a's 3×3 part is singular.
 Matrix3 Inverse(const Matrix3& a);
 Matrix3 TransMatrix(const Point3& p);
 Matrix3 ScaleMatrix(const Point3& s);
@@ -71,7 +78,8 @@ Matrix3 RotateXMatrix(float angle);
 Matrix3 RotateYMatrix(float angle);
 Matrix3 RotateZMatrix(float angle);
 // Right-handed rotation by angle (radians) about axis, for row vectors: the axis is kept, and a
-// vector perpendicular to it turns counter-clockwise as seen from the axis tip.
+// vector perpendicular to it turns counter-clockwise as seen from the axis tip. So for unit a, b
+// with axis = a × b and angle = acos(a · b), a · R = b. A zero axis gives the identity.
 Matrix3 RotAngleAxisMatrix(const Point3& axis, float angle);
 
 // A scale along the axes of a rotated frame: q is the frame, s the factors.
@@ -82,11 +90,16 @@ struct ScaleValue {
   ScaleValue(const Point3& as, const Quat& aq) : s(as), q(aq) {}
 };
 
-// Post-multiplies m by the scaling v: a scale by v.s along the axes of the rotation v.q.
+// Post-multiplies m by the scaling v: a scale by v.s along the axes of the rotation v.q,
+// m = m · (R⁻¹ · S(v.s) · R) with R = v.q's matrix.
 void ApplyScaling(Matrix3& m, const ScaleValue& v);
 
-// Decomposition of an affine matrix A = K · U · F... in the host's order:
-// A = [scale k along the frame u] · [sign f] · [rotation q] · [translation t] for row vectors.
+// Decomposition of an affine matrix for row vectors, applied left to right:
+//   A = U⁻¹ · diag(k) · U · (f·I) · Q · T(t)
+// with U = u.MakeMatrix(), Q = q.MakeMatrix(), T(t) = TransMatrix(t); k ≥ 0, f = ±1. So
+// ApplyScaling(I, ScaleValue(k · f, u)) · Q · T(t) rebuilds A. For ScaleMatrix(s) · rotation,
+// k = |s| and u is the identity up to rounding (where factors of s are equal, u may turn freely
+// within their plane, which leaves the stretch unchanged).
 struct AffineParts {
   Point3 t;        // translation
   Quat q;          // essential rotation

@@ -2,6 +2,7 @@
 // Three-float vector and point of the host.
 
 #include <cmath>
+#include <type_traits>
 
 class Point3 {
 public:
@@ -12,6 +13,11 @@ public:
   constexpr Point3(double ax, double ay, double az)
       : x(static_cast<float>(ax)), y(static_cast<float>(ay)), z(static_cast<float>(az)) {}
   constexpr Point3(int ax, int ay, int az)
+      : x(static_cast<float>(ax)), y(static_cast<float>(ay)), z(static_cast<float>(az)) {}
+  // Mixed arithmetic arguments, e.g. Point3(1, 0.5f, 0), which the overloads above find ambiguous.
+  template <typename A, typename B, typename C>
+    requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B> && std::is_arithmetic_v<C>
+  constexpr Point3(A ax, B ay, C az)
       : x(static_cast<float>(ax)), y(static_cast<float>(ay)), z(static_cast<float>(az)) {}
 
   static constexpr Point3 Origin() { return {0.0f, 0.0f, 0.0f}; }
