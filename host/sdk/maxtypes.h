@@ -69,7 +69,7 @@ inline constexpr Class_ID splineShapeClassID{0x0000000a, 0};
 inline constexpr Class_ID dummyClassID{0x876234, 0};
 inline constexpr Class_ID pointHelperClassID{0x2ec7ef1b, 0};
 inline constexpr Class_ID boneObjectClassID{0x9125, 0};      // the host's bone geometry object
-inline constexpr Class_ID boneGeometryClassID{0x8a63c0, 0};  // the host's legacy bone object
+inline constexpr Class_ID legacyBoneClassID{0x8a63c0, 0};    // the host's legacy bone object
 inline constexpr Class_ID refTargContainerClassID{0xa1692edf, 0xd681173f};
 inline constexpr Class_ID paramBlock2ClassID{0x82, 0};
 

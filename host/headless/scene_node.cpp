@@ -1,0 +1,165 @@
+#include "host/headless/scene_node.h"
+
+#include <algorithm>
+
+#include "host/headless/derived_object.h"
+#include "host/headless/headless_host.h"
+
+SceneNode::SceneNode(HeadlessHost& host, ULONG handle, std::wstring name, bool isRoot)
+    : host_(host), handle_(handle), name_(std::move(name)), isRoot_(isRoot) {
+  // The scene owns its nodes; losing every dependent does not delete one.
+  SetAutoDelete(false);
+}
+
+SceneNode::~SceneNode() {
+  worldState_ = ObjectState();
+  DeleteAllRefs();
+}
+
+void SceneNode::SetName(const MCHAR* name) {
+  name_ = name ? name : L"";
+  NotifyDependents(FOREVER, 0, REFMSG_NODE_NAMECHANGE);
+}
+
+INode* SceneNode::GetChildNode(int i) {
+  return i >= 0 && i < NumberOfChildren() ? children_[i] : nullptr;
+}
+
+void SceneNode::DetachFromParent() {
+  if (!parent_) return;
+  auto& siblings = parent_->children_;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  parent_ = nullptr;
+}
+
+void SceneNode::AttachChild(INode* child, int keepTM) {
+  auto* node = static_cast<SceneNode*>(child);
+  if (!node || node == this || node->isRoot_) return;
+  // A node cannot become a child of its own descendant.
+  for (SceneNode* p = this; p; p = p->parent_)
+    if (p == node) return;
+  TimeValue t = host_.GetTime();
+  Matrix3 world = node->GetNodeTM(t);
+  node->DetachFromParent();
+  node->parent_ = this;
+  children_.push_back(node);
+  if (keepTM) node->track_.SetLocal(t, world * Inverse(GetNodeTM(t)), false);
+  node->TransformChanged();
+}
+
+Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
+  if (isRoot_) return Matrix3();
+  Matrix3 local = track_.LocalAt(t, valid);
+  if (parent_ && !parent_->isRoot_) local = local * parent_->GetNodeTM(t, valid);
+  local.ValidateFlags();
+  return local;
+}
+
+void SceneNode::SetNodeTM(TimeValue t, const Matrix3& tm) {
+  if (isRoot_) return;
+  Matrix3 local = tm;
+  if (parent_ && !parent_->isRoot_) local = tm * Inverse(parent_->GetNodeTM(t));
+  track_.SetLocal(t, local, false);
+  TransformChanged();
+}
+
+Matrix3 SceneNode::OffsetTM() const {
+  Matrix3 m = ScaleMatrix(offsetScale_.s);
+  // The offset scale acts along the axes of its own rotation.
+  Matrix3 axes;
+  offsetScale_.q.MakeMatrix(axes);
+  m = Inverse(axes) * m * axes;
+  Matrix3 r;
+  offsetRot_.MakeMatrix(r);
+  m = m * r;
+  m.Translate(offsetPos_);
+  m.ValidateFlags();
+  return m;
+}
+
+Matrix3 SceneNode::GetObjTMBeforeWSM(TimeValue t, Interval* valid) {
+  Matrix3 m = OffsetTM() * GetNodeTM(t, valid);
+  m.ValidateFlags();
+  return m;
+}
+
+Matrix3 SceneNode::GetObjTMAfterWSM(TimeValue t, Interval* valid) { return GetObjTMBeforeWSM(t, valid); }
+
+Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) { return GetObjTMBeforeWSM(t, valid); }
+
+void SceneNode::SetObjOffsetPos(const Point3& p) {
+  offsetPos_ = p;
+  TransformChanged();
+}
+
+void SceneNode::SetObjOffsetRot(const Quat& q) {
+  offsetRot_ = q;
+  TransformChanged();
+}
+
+void SceneNode::SetObjOffsetScale(const ScaleValue& s) {
+  offsetScale_ = s;
+  TransformChanged();
+}
+
+Object* SceneNode::GetObjectRef() {
+  Object* obj = object_;
+  while (obj && obj->SuperClassID() == WSM_DERIVOB_CLASS_ID) obj = static_cast<IDerivedObject*>(obj)->GetObjRef();
+  return obj;
+}
+
+void SceneNode::SetObjectRef(Object* obj) {
+  ReplaceReference(0, obj);
+  InvalidateWorldState();
+  NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+void SceneNode::SetReference(int i, RefTargetHandle rtarg) {
+  if (i == 0) {
+    object_ = static_cast<Object*>(rtarg);
+    InvalidateWorldState();
+  }
+}
+
+const ObjectState& SceneNode::EvalWorldState(TimeValue t, BOOL evalHidden) {
+  (void)evalHidden;
+  SClass_ID sc = object_ ? object_->SuperClassID() : 0;
+  auto* derived = (sc == GEN_DERIVOB_CLASS_ID || sc == WSM_DERIVOB_CLASS_ID) ? static_cast<DerivedObject*>(object_)
+                                                                              : nullptr;
+  // A hit only reads, so that evaluations from worker threads after a first one are safe.
+  if (worldState_.obj && worldValid_.InInterval(t) && (!derived || derived->Generation() == worldGeneration_))
+    return worldState_;
+  worldState_ = ObjectState();
+  worldValid_ = NEVER;
+  if (!object_) return worldState_;
+  ObjectState os = derived ? derived->EvalForNode(t, this) : object_->Eval(t);
+  if (derived) worldGeneration_ = derived->Generation();
+  Interval tmValid = FOREVER;
+  worldStateTM_ = GetObjectTM(t, &tmValid);
+  os.tm = worldStateTM_.IsIdentity() ? nullptr : &worldStateTM_;
+  os.tmValid = tmValid;
+  worldState_ = os;
+  worldValid_ = os.Validity(t);
+  if (!worldValid_.InInterval(t)) worldValid_ = Interval(t, t);
+  return worldState_;
+}
+
+void SceneNode::InvalidateWorldState() {
+  worldState_ = ObjectState();
+  worldValid_ = NEVER;
+}
+
+void SceneNode::TransformChanged() {
+  InvalidateWorldState();
+  NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
+  for (SceneNode* child : children_) child->TransformChanged();
+}
+
+RefResult SceneNode::NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
+                                      RefMessage message, BOOL propagate) {
+  (void)changeInt;
+  (void)partID;
+  (void)propagate;
+  if (hTarget == object_ && (message == REFMSG_CHANGE || message == REFMSG_TARGET_DELETED)) InvalidateWorldState();
+  return REF_SUCCEED;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The host's editable geometry objects: triangle, polygon and patch meshes.
+
+#include "host/sdk/mesh.h"
+#include "host/sdk/object.h"
+
+class TriObject : public GeomObject {
+public:
+  Mesh mesh;
+
+  Class_ID ClassID() override { return triObjectClassID; }
+  void GetClassName(MSTR& s, bool localized = true) const override { (void)localized; s = L"Editable Mesh"; }
+  ObjectState Eval(TimeValue t) override;
+  BOOL IsDeformable() override { return TRUE; }
+  int NumPoints() override { return mesh.getNumVerts(); }
+  Point3 GetPoint(int i) override { return mesh.getVert(i); }
+  void SetPoint(int i, const Point3& p) override { mesh.setVert(i, p); }
+  void PointsWereChanged() override { mesh.InvalidateGeomCache(); }
+  void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
+  int CanConvertToType(Class_ID obtype) override;
+  Object* ConvertToType(TimeValue t, Class_ID obtype) override;
+  Object* MakeShallowCopy(ChannelMask channels) override;
+  ReferenceTarget* Clone(RemapDir& remap) override;
+  int IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) override;
+};
+
+class PolyObject : public GeomObject {
+public:
+  MNMesh mm;
+
+  Class_ID ClassID() override { return polyObjectClassID; }
+  void GetClassName(MSTR& s, bool localized = true) const override { (void)localized; s = L"Editable Poly"; }
+  ObjectState Eval(TimeValue t) override;
+  BOOL IsDeformable() override { return TRUE; }
+  int NumPoints() override { return mm.VNum(); }
+  Point3 GetPoint(int i) override { return mm.P(i); }
+  void SetPoint(int i, const Point3& p) override { mm.P(i) = p; }
+  void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
+  int CanConvertToType(Class_ID obtype) override;
+  Object* ConvertToType(TimeValue t, Class_ID obtype) override;
+  Object* MakeShallowCopy(ChannelMask channels) override;
+  ReferenceTarget* Clone(RemapDir& remap) override;
+};
+
+class PatchObject : public GeomObject {
+public:
+  PatchMesh patch;
+
+  Class_ID ClassID() override { return patchObjectClassID; }
+  void GetClassName(MSTR& s, bool localized = true) const override { (void)localized; s = L"Editable Patch"; }
+  ObjectState Eval(TimeValue t) override;
+  BOOL IsDeformable() override { return TRUE; }
+  int NumPoints() override { return patch.getNumVerts(); }
+  Point3 GetPoint(int i) override { return patch.getVert(i); }
+  void SetPoint(int i, const Point3& p) override { patch.setVert(i, p); }
+  void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
+  int CanConvertToType(Class_ID obtype) override;
+  Object* ConvertToType(TimeValue t, Class_ID obtype) override;
+  Object* MakeShallowCopy(ChannelMask channels) override;
+  ReferenceTarget* Clone(RemapDir& remap) override;
+};
+
+TriObject* CreateNewTriObject();
+PolyObject* CreateEditablePolyObject();
+PatchObject* CreatePatchObject();
+
+// Triangulates polygons as fans and patches as their corner polygons.
+void ConvertPolyToTriMesh(const MNMesh& from, Mesh& to);
+void ConvertTriToPolyMesh(const Mesh& from, MNMesh& to);
+void ConvertPatchToPolyMesh(const PatchMesh& from, MNMesh& to);
