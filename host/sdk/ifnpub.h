@@ -12,3 +12,10 @@ public:
   // The published interface's descriptor flags (FP_MIXIN for interfaces an object carries).
   virtual ULONG GetFlags() { return 0; }
 };
+
+// An interface that an object carries as a base class (FP_MIXIN): asked for its id, the object
+// answers with itself.
+class FPMixinInterface : public FPInterface {
+public:
+  ULONG GetFlags() override { return FP_MIXIN; }
+};

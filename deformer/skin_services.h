@@ -1,0 +1,33 @@
+#pragma once
+// What the skin modifier needs from subsystems built on top of it: its scene chunks
+// (persistence), the influence-source passes and the secondary-motion settings (sources). Each
+// subsystem installs its part when the module is set up (tests install what they exercise), so
+// that the deformer depends on none of them. An absent service means: nothing stored, no push-out,
+// no secondary motion.
+
+#include <cstdint>
+
+#include "host/sdk/maxtypes.h"
+#include "host/sdk/point3.h"
+
+class ISave;
+class ILoad;
+class INode;
+class Tessarin;
+struct MotionSettings;
+
+struct SkinServices {
+  IOResult (*save)(Tessarin& skin, ISave* isave) = nullptr;
+  IOResult (*load)(Tessarin& skin, ILoad* iload) = nullptr;
+  int (*remapRefOnLoad)(Tessarin& skin, int iref) = nullptr;
+
+  // Orbicle pass, then fluxel pass, on n world positions (read and written); touched holds one
+  // byte per vertex and is set for every vertex moved.
+  void (*applyInfluenceSources)(Tessarin& skin, TimeValue t, int n, Point3* positions,
+                                std::uint8_t* touched) = nullptr;
+
+  // The secondary-motion settings of a bone node at t; false when the bone carries none.
+  bool (*findMotionSettings)(INode* bone, TimeValue t, MotionSettings* settings) = nullptr;
+};
+
+SkinServices& GetSkinServices();
