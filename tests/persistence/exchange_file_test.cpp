@@ -35,8 +35,10 @@ protected:
 
   void SetUp() override {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("tessarin-exchange-" + std::to_string(::getpid()) + "-" + info->name());
+    // Parameterised tests carry a "/" in their names; one flat folder per test.
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '.');
+    dir_ = fs::temp_directory_path() / ("tessarin-exchange-" + std::to_string(::getpid()) + "-" + name);
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
