@@ -26,6 +26,8 @@ function(tessarin_test_suite name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tessarin_build_options ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "TESSARIN_BIN_DIR=${TESSARIN_OUTPUT_DIR};TESSARIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # Paths the tests need are compile definitions, not environment variables.
+  target_compile_definitions(${name} PRIVATE
+    TESSARIN_BIN_DIR="${TESSARIN_OUTPUT_DIR}" TESSARIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
