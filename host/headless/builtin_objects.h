@@ -1,6 +1,7 @@
 #pragma once
 // The host's own object classes that scenes are built from: helpers, splines, the two bone
-// object classes and the reference-target container.
+// object classes and the reference-target container. Their scene storage is in
+// builtin_storage.cpp.
 
 #include <memory>
 #include <vector>
@@ -21,6 +22,8 @@ public:
   void GetDeformBBox(TimeValue t, Box3& b, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 };
 
 // A point helper: no extent.
@@ -60,6 +63,8 @@ public:
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 
 private:
   // The segment index and local parameter of a curve parameter in [0, 1].
@@ -82,6 +87,8 @@ public:
   void GetDeformBBox(TimeValue t, Box3& b, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 };
 
 // The host's legacy bone object (class 0x8a63c0): a joint marker whose bone is the link from its
@@ -110,6 +117,8 @@ public:
   int NumRefs() override { return GetNumItems(); }
   RefTargetHandle GetReference(int i) override { return GetItem(i); }
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 
 protected:
   void SetReference(int i, RefTargetHandle rtarg) override;

@@ -36,6 +36,10 @@ public:
   int NumRefs() override { return 1 + NumModifiers(); }
   RefTargetHandle GetReference(int i) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  // The stack's slots with their mod contexts and each modifier's on/off switch; the input and
+  // the modifiers themselves are references (derived_object_storage.cpp).
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 
   Object* FindBaseObject() override;
 

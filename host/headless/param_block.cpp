@@ -21,6 +21,7 @@ bool HostAnimateMode() { return g_animate; }
 void SetHostAnimateMode(bool on) { g_animate = on; }
 
 ParamBlock2::ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner) : desc_(desc), owner_(owner) {
+  if (!desc_) return;
   slots_.resize(desc_->paramdefs.size());
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     slots_[i].constant = desc_->paramdefs[i].def;

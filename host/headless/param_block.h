@@ -8,6 +8,7 @@
 
 class ParamBlock2 : public IParamBlock2 {
 public:
+  // desc may be null only for a block about to be loaded: its Load finds the descriptor.
   ParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner);
 
   ParamBlockDesc2* GetDesc() override { return desc_; }
@@ -34,6 +35,10 @@ public:
   void SetMap(IParamMap2* map, int mapID = 0) override { if (mapID == 0) map_ = map; }
 
   ReferenceTarget* Clone(RemapDir& remap) override;
+  // The owner's class and the block id name the descriptor; values and keys go by parameter id
+  // (param_block_storage.cpp).
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
   void GetClassName(MSTR& s, bool localized = true) const override { (void)localized; s = L"ParamBlock2"; }
 
 private:

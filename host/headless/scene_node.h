@@ -71,6 +71,11 @@ public:
   int NumRefs() override { return 1; }
   RefTargetHandle GetReference(int i) override { return i == 0 ? object_ : nullptr; }
 
+  // Name, handle, selection, display settings, transform track and object offset; the parent
+  // is the scene file's business (scene_node_storage.cpp).
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
+
 protected:
   void SetReference(int i, RefTargetHandle rtarg) override;
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,

@@ -21,6 +21,8 @@ public:
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
   int IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) override;
 };
 
@@ -40,6 +42,8 @@ public:
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 };
 
 class PatchObject : public GeomObject {
@@ -58,6 +62,8 @@ public:
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
   ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
 };
 
 TriObject* CreateNewTriObject();
