@@ -1,0 +1,24 @@
+#include "host/headless/scene_file.h"
+
+#include "host/headless/atomic_file.h"
+
+bool SaveScene(const std::string& path, std::string* error, const SceneSaveOptions* options) {
+  std::vector<std::uint8_t> bytes;
+  if (!SaveSceneToBytes(bytes, error, options)) return false;
+  std::string why;
+  if (WriteFileAtomically(path, bytes, why)) return true;
+  if (error) *error = "the scene could not be saved: " + why;
+  return false;
+}
+
+bool LoadScene(const std::string& path, std::string* error, SceneLoadReport* report) {
+  std::vector<std::uint8_t> bytes;
+  std::string why;
+  if (!ReadWholeFile(path, bytes, why)) {
+    if (error) *error = "the scene could not be loaded: " + why;
+    return false;
+  }
+  if (LoadSceneFromBytes(bytes, &why, report)) return true;
+  if (error) *error = "'" + path + "': " + why;
+  return false;
+}
