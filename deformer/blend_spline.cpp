@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "host/sdk/inode.h"
 
@@ -55,17 +56,19 @@ SplineBinding PrepareSplineBinding(const BoneEntry& bone, TimeValue t, int posit
 Matrix3 TangentRotation(const Point3& from, const Point3& to) {
   const Point3 a = Normalize(from);
   const Point3 b = Normalize(to);
-  Point3 axis = Normalize(a ^ b);
-  const float angle = std::acos(std::clamp(DotProd(b, a), -1.0f, 1.0f));
-  if (axis == Point3() && DotProd(a, b) < 0.0f) {
-    // Exactly opposite: any axis perpendicular to the tangent turns it around; take the one
-    // across the coordinate axis least aligned with it.
+  const Point3 axis = Normalize(a ^ b);
+  const float dot = DotProd(b, a);
+  if (axis == Point3() && dot < 0.0f) {
+    // Exactly opposite: there is no cross product, but any axis perpendicular to the tangent
+    // turns it around by half a turn; take the one across the coordinate axis least aligned
+    // with it. (The dot product of the rounded unit vectors may miss −1 slightly; the turn is
+    // exactly half.)
     const Point3 ref = std::fabs(a.x) <= std::fabs(a.y) && std::fabs(a.x) <= std::fabs(a.z) ? Point3(1, 0, 0)
                        : std::fabs(a.y) <= std::fabs(a.z)                                   ? Point3(0, 1, 0)
                                                                                             : Point3(0, 0, 1);
-    axis = Normalize(a ^ ref);
+    return RotAngleAxisMatrix(Normalize(a ^ ref), std::numbers::pi_v<float>);
   }
-  return RotAngleAxisMatrix(axis, angle);
+  return RotAngleAxisMatrix(axis, std::acos(std::clamp(dot, -1.0f, 1.0f)));
 }
 
 bool SplinePosition(const SplineBinding& s, const AffineFrame& skin, TimeValue t, int j, const Point3& current,
