@@ -4,6 +4,7 @@
 
 #include "host/headless/chunk_load.h"
 #include "host/headless/chunk_save.h"
+#include "host/headless/reference_graph.h"
 #include "host/headless/scene_classes.h"
 #include "host/headless/scene_file_format.h"
 #include "host/headless/stream_values.h"
@@ -13,7 +14,7 @@ namespace {
 class LayoutReader {
 public:
   LayoutReader(std::span<const std::uint8_t> body, SceneLayout& layout, std::string& error)
-      : in_(body), layout_(layout), error_(error) {}
+      : body_(body), in_(body), layout_(layout), error_(error) {}
 
   bool Read();
 
@@ -22,6 +23,8 @@ private:
     if (error_.empty()) error_ = why + " (at byte " + std::to_string(in_.Position() + scenefile::kFileHeaderSize) + ")";
     return false;
   }
+  // What is wrong with the chunk header at the read position (OpenChunk refused it).
+  std::string HeaderDamage();
   // Opens every chunk of the current level in turn; handle reads it. Damage fails.
   template <class Handle>
   bool EachChunk(const char* where, Handle handle);
@@ -31,10 +34,21 @@ private:
   bool ReadNodeTree();
   bool CheckIndices();
 
+  std::span<const std::uint8_t> body_;
   ChunkLoad in_;
   SceneLayout& layout_;
   std::string& error_;
 };
+
+std::string LayoutReader::HeaderDamage() {
+  const std::size_t left = in_.CurChunkRemaining();
+  if (left < ChunkSave::kHeaderSize)
+    return "a chunk header is cut short: " + std::to_string(left) + " of its 6 bytes are there";
+  std::uint32_t length = 0;
+  std::memcpy(&length, body_.data() + in_.Position() + 2, 4);
+  return "a chunk is cut short or damaged: it claims " + std::to_string(length) + " bytes where " +
+         std::to_string(left - ChunkSave::kHeaderSize) + " remain";
+}
 
 template <class Handle>
 bool LayoutReader::EachChunk(const char* where, Handle handle) {
@@ -43,7 +57,7 @@ bool LayoutReader::EachChunk(const char* where, Handle handle) {
     if (!handle(in_.CurChunkID())) return false;
     in_.CloseChunk();
   }
-  return r == IO_END || Fail(std::string("a damaged chunk header in ") + where);
+  return r == IO_END || Fail(std::string("in ") + where + ", " + HeaderDamage());
 }
 
 bool LayoutReader::ReadInfo() {
@@ -109,6 +123,10 @@ bool LayoutReader::CheckIndices() {
     for (std::int32_t r : layout_.objects[i].refs)
       if (r < scenefile::kSceneRoot || r >= count)
         return Fail("object #" + std::to_string(i) + " refers to object #" + std::to_string(r) + ", which is not stored");
+  std::vector<std::vector<std::int32_t>> refs(layout_.objects.size());
+  for (std::size_t i = 0; i < refs.size(); ++i) refs[i] = layout_.objects[i].refs;
+  if (int on = FindReferenceCycle(refs); on >= 0)
+    return Fail("the references of object #" + std::to_string(on) + " lead back to it");
   // Every node record is in the tree once, after its parent.
   std::vector<int> treePosition(layout_.objects.size(), -1);
   for (std::size_t k = 0; k < layout_.nodes.size(); ++k) {
@@ -130,8 +148,10 @@ bool LayoutReader::CheckIndices() {
 }
 
 bool LayoutReader::Read() {
-  if (in_.OpenChunk() != IO_OK || in_.CurChunkID() != scenefile::kSceneChunk)
-    return Fail("the scene chunk is missing or damaged");
+  IOResult opened = in_.OpenChunk();
+  if (opened == IO_END) return Fail("the file holds no scene");
+  if (opened != IO_OK) return Fail("in the scene, " + HeaderDamage());
+  if (in_.CurChunkID() != scenefile::kSceneChunk) return Fail("the file does not start with a scene chunk");
   bool haveInfo = false, haveObjects = false, haveTree = false;
   bool ok = EachChunk("the scene", [&](USHORT id) {
     switch (id) {

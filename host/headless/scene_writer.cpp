@@ -8,6 +8,7 @@
 #include "host/headless/chunk_save.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/param_block.h"
+#include "host/headless/reference_graph.h"
 #include "host/headless/scene_classes.h"
 #include "host/headless/scene_file.h"
 #include "host/headless/scene_file_format.h"
@@ -86,6 +87,13 @@ bool SceneWriter::CheckStorable(std::string& error) {
   int fps = host_.GetFrameRate();
   if (fps < scenefile::kMinFrameRate || fps > scenefile::kMaxFrameRate) {
     error = "the frame rate " + std::to_string(fps) + " cannot be stored";
+    return false;
+  }
+  std::vector<std::vector<std::int32_t>> refs(objects_.size());
+  for (std::size_t i = 0; i < objects_.size(); ++i)
+    for (ReferenceTarget* t : StoredRefs(objects_[i])) refs[i].push_back(IndexOf(t));
+  if (int on = FindReferenceCycle(refs); on >= 0) {
+    error = "the references of " + DescribeObject(objects_[on]) + " lead back to it";
     return false;
   }
   for (std::size_t i = 0; i < objects_.size(); ++i) {
