@@ -53,6 +53,34 @@ public:
   IOResult Load(ILoad* iload) override;
   int RemapRefOnLoad(int iref) override;
 
+  // --- Sub-object levels and selection (defined in tessarin_subobjects.cpp) ---
+  // The modifier announces "Bone" and "Vertex" but stays at object level: activating a level
+  // is ignored and every selection operation does nothing.
+  int NumSubObjTypes() override;
+  ISubObjType* GetSubObjType(int i) override;
+  int GetSubObjectLevel() override;
+  void ActivateSubobjSel(int level, XFormModes& modes) override;
+  int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p, ViewExp* vpt,
+              ModContext* mc) override;
+  void SelectSubComponent(HitRecord* hitRec, BOOL selected, BOOL all, BOOL invert = FALSE) override;
+  void ClearSelection(int selLevel) override;
+  void SelectAll(int selLevel) override;
+  void InvertSelection(int selLevel) override;
+  int SubObjectIndex(HitRecord* hitRec) override;
+  void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vp, Box3& box, ModContext* mc) override;
+  void GetSubObjectCenters(SubObjAxisCallback* cb, TimeValue t, INode* node, ModContext* mc) override;
+  void GetSubObjectTMs(SubObjAxisCallback* cb, TimeValue t, INode* node, ModContext* mc) override;
+  BOOL SupportsNamedSubSels() override;
+  void ActivateSubSelSet(MSTR& setName) override;
+  void NewSetFromCurSel(MSTR& setName) override;
+  void RemoveSubSelSet(MSTR& setName) override;
+  void SetupNamedSelDropDown() override;
+  int NumNamedSelSets() override;
+  MSTR GetNamedSelSetName(int i) override;
+  void SetNamedSelSetName(int i, MSTR& newName) override;
+  void NewSetByOperator(MSTR& newName, Tab<int>& sets, int op) override;
+  // --- end of sub-object levels and selection ---
+
   // --- State (Tessarin's own data; the subsystems read and fill it) ---
   IParamBlock2* pblock = nullptr;
   IRefTargContainer* sourceContainer = nullptr;

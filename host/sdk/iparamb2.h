@@ -29,6 +29,8 @@ enum ParamType2 {
   TYPE_STRING = 8,
   TYPE_INODE = 11,
   TYPE_TIMEVALUE = 13,
+  TYPE_REFTARG = 18,
+  TYPE_VOID = 29,  // a published function's "no result"
 };
 
 // Block descriptor flags.
@@ -59,6 +61,8 @@ struct PB2Value {
   static PB2Value Bool(bool v) { PB2Value x; x.type = TYPE_BOOL; x.i = v ? 1 : 0; return x; }
   static PB2Value Float(float v) { PB2Value x; x.type = TYPE_FLOAT; x.f = v; return x; }
   static PB2Value Pt(const Point3& v) { PB2Value x; x.type = TYPE_POINT3; x.p = v; return x; }
+  static PB2Value Ref(ReferenceTarget* v) { PB2Value x; x.type = TYPE_REFTARG; x.r = v; return x; }
+  static PB2Value Void() { PB2Value x; x.type = TYPE_VOID; return x; }
 };
 
 // Refuses or accepts values typed into a parameter map or assigned by a script.

@@ -8,11 +8,13 @@
 #include "host/sdk/matrix3.h"
 #include "host/sdk/ray.h"
 #include "host/sdk/ref.h"
+#include "host/sdk/subobject.h"
 
 class INode;
 class Object;
 class ViewExp;
 class CreateMouseCallBack;
+class ModContext;
 
 // What a stack evaluation yields: the object and, when the object is already in world space,
 // no transform (tm null means identity).
@@ -34,7 +36,50 @@ class BaseObject : public ReferenceTarget {
 public:
   virtual const MCHAR* GetObjectName(bool localized = true) const { (void)localized; return L""; }
   virtual CreateMouseCallBack* GetCreateMouseCallBack() { return nullptr; }
+
+  // --- Sub-object levels and selection (the host's defaults: no levels, nothing selected) ---
   virtual int NumSubObjTypes() { return 0; }
+  // Level i (0 based); -1 asks for the current level's type. Null for none.
+  virtual ISubObjType* GetSubObjType(int i) { (void)i; return nullptr; }
+  // The active level: 0 is the object level.
+  virtual int GetSubObjectLevel() { return 0; }
+  virtual void ActivateSubobjSel(int level, XFormModes& modes) { (void)level; (void)modes; }
+  // Hit test at sub-object level: the number of hits (recorded with the viewport).
+  virtual int HitTest(TimeValue t, INode* inode, int type, int crossing, int flags, IPoint2* p, ViewExp* vpt,
+                      ModContext* mc) {
+    (void)t; (void)inode; (void)type; (void)crossing; (void)flags; (void)p; (void)vpt; (void)mc;
+    return 0;
+  }
+  virtual void SelectSubComponent(HitRecord* hitRec, BOOL selected, BOOL all, BOOL invert = FALSE) {
+    (void)hitRec; (void)selected; (void)all; (void)invert;
+  }
+  virtual void ClearSelection(int selLevel) { (void)selLevel; }
+  virtual void SelectAll(int selLevel) { (void)selLevel; }
+  virtual void InvertSelection(int selLevel) { (void)selLevel; }
+  virtual int SubObjectIndex(HitRecord* hitRec) { (void)hitRec; return 0; }
+  // World bounding box of the sub-object selection.
+  virtual void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vp, Box3& box, ModContext* mc) {
+    (void)t; (void)inode; (void)vp; (void)mc;
+    box.Init();
+  }
+  virtual void GetSubObjectCenters(SubObjAxisCallback* cb, TimeValue t, INode* node, ModContext* mc) {
+    (void)cb; (void)t; (void)node; (void)mc;
+  }
+  virtual void GetSubObjectTMs(SubObjAxisCallback* cb, TimeValue t, INode* node, ModContext* mc) {
+    (void)cb; (void)t; (void)node; (void)mc;
+  }
+
+  // Named sub-object selection sets.
+  virtual BOOL SupportsNamedSubSels() { return FALSE; }
+  virtual void ActivateSubSelSet(MSTR& setName) { (void)setName; }
+  virtual void NewSetFromCurSel(MSTR& setName) { (void)setName; }
+  virtual void RemoveSubSelSet(MSTR& setName) { (void)setName; }
+  virtual void SetupNamedSelDropDown() {}
+  virtual int NumNamedSelSets() { return 0; }
+  virtual MSTR GetNamedSelSetName(int i) { (void)i; return MSTR(); }
+  virtual void SetNamedSelSetName(int i, MSTR& newName) { (void)i; (void)newName; }
+  // Combines the named sets `sets` by operator op (union, intersection, difference) into a new set.
+  virtual void NewSetByOperator(MSTR& newName, Tab<int>& sets, int op) { (void)newName; (void)sets; (void)op; }
 };
 
 class Object : public BaseObject {

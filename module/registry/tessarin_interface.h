@@ -4,8 +4,10 @@
 
 #include "host/sdk/ifnpub.h"
 #include "module/registry/class_ids.h"
+#include "module/registry/interface_descs.h"
 
 class TS_Public_Interface : public FPMixinInterface {
 public:
   Interface_ID GetID() override { return TESSARIN_INTERFACE_ID; }
+  FPInterfaceDesc* GetDesc() override { return GetTessarinInterfaceDesc(); }
 };
