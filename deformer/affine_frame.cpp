@@ -1,6 +1,7 @@
 #include "deformer/affine_frame.h"
 
 #include <algorithm>
+#include <cmath>
 
 AffineFrame IdentityFrame() { return AffineFrame{}; }
 
@@ -69,3 +70,19 @@ AffineFrame FrameFromAxes(const Point3& xAxis, const Point3& zAxis, const Point3
 }
 
 float TwiceLargestRadius(const BoneShape& s) { return 2.0f * std::max({s.radius[0], s.radius[1], s.radius[2]}); }
+
+Point3 ToLocal(const AffineFrame& f, const Point3& p) { return Transform(RigidInverse(f), p); }
+
+double RadialDistance(const BoneShape& s, const Point3& p, float strength) {
+  const Point3 l = ToLocal(s.frame, p);
+  const double lx = l.x, ly = l.y, lz = l.z;
+  const double u = std::sqrt(lx * lx + ly * ly + lz * lz);
+  if (u < 1e-12) return -12.0;
+  const double ex = lx / s.radius[0], ey = ly / s.radius[1], ez = lz / s.radius[2];
+  double b = std::sqrt(ex * ex + ey * ey + ez * ez);
+  if (b <= u * 1e-12) b = 1e-12;
+  // u / b is the distance from the centre to the surface along the ray through p.
+  constexpr float kStrengthScale = 0.13f;
+  return u - u / b - static_cast<double>(std::max(strength, 0.0f)) * static_cast<double>(kStrengthScale) *
+                         static_cast<double>(TwiceLargestRadius(s));
+}

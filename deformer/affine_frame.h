@@ -33,5 +33,14 @@ void SetOrigin(AffineFrame& f, const Point3& origin);
 // A frame with axes x, z × x, z and the given origin.
 AffineFrame FrameFromAxes(const Point3& xAxis, const Point3& zAxis, const Point3& origin);
 
+// Coordinates of world point p along the axes of an orthonormal frame, relative to its origin
+// (the rigid inverse applied to p).
+Point3 ToLocal(const AffineFrame& f, const Point3& p);
+
 // Twice the largest radius of the shape.
 float TwiceLargestRadius(const BoneShape& s);
+
+// The signed radial distance of world point p outside the ellipsoid's surface, measured along the
+// ray from the centre through p and reduced by the strength term max(strength, 0) × 0.13 × 2R
+// (R the largest radius). Negative inside; −12 exactly at the centre. Double precision.
+double RadialDistance(const BoneShape& s, const Point3& p, float strength);

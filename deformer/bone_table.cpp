@@ -15,12 +15,21 @@ void BoneEntry::SetIncluded(int v, bool included) {
 }
 
 void BoneEntry::EnsureSplineCapacity(int n) {
-  if (n <= splineCount) return;
-  splineParam.resize(n, 0.0f);
-  splineCurve.resize(n, 0);
-  splineOffset.resize(n, Point3());
-  splineTangent.resize(n, Point3());
-  splineCount = n;
+  // Arrays read from a file may disagree with splineCount: all four end up with at least
+  // splineCount entries, so that no writer indexing below splineCount runs past one.
+  const std::size_t target = static_cast<std::size_t>(std::max({n, splineCount, 0}));
+  if (splineParam.size() < target) splineParam.resize(target, 0.0f);
+  if (splineCurve.size() < target) splineCurve.resize(target, 0);
+  if (splineOffset.size() < target) splineOffset.resize(target, Point3());
+  if (splineTangent.size() < target) splineTangent.resize(target, Point3());
+  splineCount = static_cast<std::int32_t>(target);
+}
+
+BoneEntry BoneEntry::CopyData() const {
+  BoneEntry copy = *this;
+  copy.shape = BoneShape();
+  copy.node = nullptr;
+  return copy;
 }
 
 void BoneEntry::ResizeVertexArrays(int n) {
@@ -99,10 +108,15 @@ void BoneTable::RebuildCurrentFrames() {
 int BoneTable::RemoveBoneOfNode(INode* node) {
   for (int i = 0; i < boneCount; ++i) {
     if (bones[i]->node != node) continue;
-    bones.erase(bones.begin() + i);
-    boneCount = static_cast<int>(bones.size());
-    RebuildBindFrames();
+    RemoveBone(i);
     return i;
   }
   return -1;
+}
+
+void BoneTable::RemoveBone(int index) {
+  if (index < 0 || index >= boneCount) return;
+  bones.erase(bones.begin() + index);
+  boneCount = static_cast<int>(bones.size());
+  RebuildBindFrames();
 }

@@ -59,6 +59,9 @@ struct BoneEntry {
   void ResizeVertexArrays(int n);
   // Makes the spline arrays hold at least n entries (zero-filled), raising splineCount.
   void EnsureSplineCapacity(int n);
+  // A copy of every member but the current shape (left at its default) and the node (none): what
+  // a clone or a de-duplicating import carries over before it sets the node as a reference.
+  BoneEntry CopyData() const;
 };
 
 struct BoneTable {
@@ -91,6 +94,8 @@ struct BoneTable {
   // Removes the first bone whose node is `node`; later bones move down; frames rebuilt. Returns
   // the removed index or -1. The caller invalidates the weight cache and its references.
   int RemoveBoneOfNode(INode* node);
+  // Removes bone index; later bones move down; frames resized and bind frames rebuilt.
+  void RemoveBone(int index);
   // Frame arrays take boneCount entries.
   void ResizeFrames();
 };
