@@ -1,0 +1,171 @@
+// Weights: the falloff of a point against an ellipsoid, forced and computed shares, their
+// normalisation, and independence from the thread count.
+
+#include <omp.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "deformer/weights.h"
+#include "hand_built_skin.h"
+
+namespace {
+
+// A unit sphere at the origin, falloff distance 3.1 (so z equals the radial distance).
+BoneShape UnitSphere(const Point3& centre = Point3(), float radius = 1.0f) {
+  return MakeShape(Matrix3(), centre, Point3(radius, radius, radius));
+}
+
+TEST(FalloffWeight, FromDeepInsideToFarOutside) {
+  const BoneShape s = UnitSphere();
+  struct Case {
+    const char* name;
+    Point3 p;
+    float falloffDistance;
+    double weight;
+  };
+  const Case cases[] = {
+      {"centre: distance −12, z ≤ −12", Point3(0, 0, 0), 3.1f, std::exp(12.0)},
+      {"centre with a long falloff", Point3(0, 0, 0), 6.2f, std::exp(6.0)},
+      {"on the surface", Point3(1, 0, 0), 3.1f, 1.0},
+      {"half outside", Point3(0, 1.5f, 0), 3.1f, std::exp(-0.5)},
+      {"just within the cut-off", Point3(0, 0, 12.9f), 3.1f, std::exp(-11.9)},
+      {"at the cut-off", Point3(0, 0, 13.0f), 3.1f, 0.0},
+      {"far outside", Point3(100, 0, 0), 3.1f, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(FalloffWeight(c.p, s, c.falloffDistance, 0.0f) / std::max(c.weight, 1e-300), c.weight > 0 ? 1.0 : 0.0,
+                1e-5);
+  }
+  // Strength below 0 acts as 0.
+  EXPECT_EQ(FalloffWeight(Point3(0, 2, 0), s, 3.1f, -1.0f), FalloffWeight(Point3(0, 2, 0), s, 3.1f, 0.0f));
+}
+
+class Weights : public HandBuiltSkinTest {
+protected:
+  // One vertex at p and `bones` bones that are unit spheres at the origin with falloff 3.1 and
+  // no strength: the raw weight is e to the minus radial distance.
+  void OneVertex(int bones, const Point3& p) {
+    Build(bones, {p});
+    for (auto& b : skin().table.bones) {
+      b->falloffDistance = 3.1f;
+      b->strength = 0.0f;
+    }
+  }
+  void SetCode(int bone, std::uint8_t code, float forced = 0.0f) {
+    Bone(bone).vertexCodes[0] = code;
+    Bone(bone).forcedWeights[0] = forced;
+  }
+  float W(int bone, int vertex = 0) { return skin().cache.weights[vertex * skin().table.boneCount + bone]; }
+};
+
+TEST_F(Weights, ASingleIncludedBoneTakesAllEvenForcedToZero) {
+  OneVertex(3, Point3(50, 0, 0));  // far from every bone
+  SetCode(0, 0x00);
+  SetCode(1, kCodeForced, 0.0f);
+  SetCode(2, 0x7E);  // forced bits but excluded
+  ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+  EXPECT_EQ(W(0), 0.0f);
+  EXPECT_EQ(W(1), 1.0f);
+  EXPECT_EQ(W(2), 0.0f);
+}
+
+TEST_F(Weights, ForcedSharesAboveOneAreScaledDownAndComputedOnesDropped) {
+  OneVertex(3, Point3(0.5f, 0, 0));  // deep inside the computed bone
+  SetCode(0, kCodeForced, 60.0f);
+  SetCode(1, kCodeForced, 60.0f);
+  ASSERT_TRUE(ComputeWeights(skin(), 3, 1));
+  EXPECT_FLOAT_EQ(W(0), 0.5f);
+  EXPECT_FLOAT_EQ(W(1), 0.5f);
+  EXPECT_EQ(W(2), 0.0f);
+}
+
+TEST_F(Weights, ForcedShareAndComputedSharesOfTheRest) {
+  // Bone 1: raw weight 1 (on its surface); bone 2: raw weight 3 (ln 3 inside its surface).
+  OneVertex(3, Point3(0, 0, 0));
+  Bone(1).bindShape = UnitSphere(Point3(-1, 0, 0));
+  Bone(2).bindShape = UnitSphere(Point3(0, -1, 0), 1.0f + static_cast<float>(std::log(3.0)));
+  SetCode(0, kCodeForced, 30.0f);
+  ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+  EXPECT_NEAR(W(0), 0.3f, 1e-6f);
+  EXPECT_NEAR(W(1), 0.175f, 1e-6f);
+  EXPECT_NEAR(W(2), 0.525f, 1e-6f);
+}
+
+TEST_F(Weights, FarVertexWithoutForcedWeightHasNoInfluence) {
+  OneVertex(2, Point3(0, 0, 20));
+  ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+  EXPECT_EQ(W(0), 0.0f);
+  EXPECT_EQ(W(1), 0.0f);
+}
+
+TEST_F(Weights, InvalidTableOrCountsFailAndChangeNothing) {
+  OneVertex(2, Point3(0, 0, 0));
+  skin().cache.weights = {7.0f, 7.0f};
+  struct Case {
+    const char* name;
+    int b, v;
+    bool detach;
+  };
+  for (Case c : {Case{"detached", 0, 0, true}, {"other bone count", 3, 0, false}, {"other vertex count", 0, 2, false}}) {
+    SCOPED_TRACE(c.name);
+    if (c.detach) skin().table.Detach();
+    EXPECT_FALSE(ComputeWeights(skin(), c.b, c.v));
+    EXPECT_EQ(skin().cache.weights, (std::vector<float>{7.0f, 7.0f}));
+    skin().table.attachTime = 0;
+  }
+}
+
+TEST_F(Weights, EnsureAndAccessorRecomputeOnlyWhenNeeded) {
+  OneVertex(2, Point3(0.25f, 0, 0));
+  skin().cache.weights = {0.125f, 0.875f};  // pretend cache for (2, 1)
+  EXPECT_TRUE(EnsureWeights(skin(), 2, 1));
+  EXPECT_EQ(W(0), 0.125f);  // kept
+  EXPECT_EQ(WeightOf(skin(), 1, 0), 0.875f);
+
+  skin().cache.Invalidate();
+  EXPECT_FLOAT_EQ(WeightOf(skin(), 1, 0), 0.5f);  // recomputed: two equal spheres
+  EXPECT_TRUE(skin().cache.Matches(2, 1));
+  EXPECT_EQ(skin().cache.vertexColors.size(), 1u);
+  EXPECT_EQ(WeightOf(skin(), 2, 0), 0.0f);  // no such bone
+  EXPECT_EQ(WeightOf(skin(), 0, 5), 0.0f);  // no such vertex
+}
+
+TEST_F(Weights, ResultDoesNotDependOnTheThreadCount) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> coord(-6.0f, 6.0f);
+  std::vector<Point3> points(997);
+  for (Point3& p : points) p = Point3(coord(rng), coord(rng), coord(rng));
+  Build(5, points);
+  for (int b = 0; b < 5; ++b) {
+    BoneEntry& bone = Bone(b);
+    bone.bindShape = MakeShape(RotateYMatrix(0.3f * b), Point3(2.0f * b - 4, 0, 0), Point3(2, 1, 0.5f + b));
+    bone.falloffDistance = 1.0f + b;
+    bone.strength = 0.5f * b - 0.5f;
+    for (int v = b; v < 997; v += 7) bone.vertexCodes[v] = (v % 3) ? kCodeForced : 0x00;
+    for (int v = 0; v < 997; ++v) bone.forcedWeights[v] = static_cast<float>((v * 13 + b * 7) % 90);
+  }
+  const int saved = omp_get_max_threads();
+  omp_set_num_threads(1);
+  ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+  const std::vector<float> single = skin().cache.weights;
+  for (int threads : {2, 3, 8}) {
+    SCOPED_TRACE(threads);
+    omp_set_num_threads(threads);
+    skin().cache.Invalidate();
+    ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+    ASSERT_EQ(skin().cache.weights.size(), single.size());
+    EXPECT_EQ(std::memcmp(skin().cache.weights.data(), single.data(), single.size() * sizeof(float)), 0);
+  }
+  omp_set_num_threads(saved);
+  // Every row sums to 1 or is all 0.
+  for (int v = 0; v < 997; ++v) {
+    float sum = 0.0f;
+    for (int b = 0; b < 5; ++b) sum += W(b, v);
+    EXPECT_TRUE(sum == 0.0f || std::fabs(sum - 1.0f) < 1e-5f) << v << ": " << sum;
+  }
+}
+
+}  // namespace
