@@ -219,6 +219,11 @@ public:
   void AddParamBlockDesc(ParamBlockDesc2* pbd) { pbDescs_.push_back(pbd); }
   // Sets the user dialog procedure of the block's parameter map 0.
   virtual void SetUserDlgProc(ParamBlockDesc2* pbd, ParamMap2UserDlgProc* proc = nullptr);
+  // Opens the automatic rollout of each of obj's P_AUTO_UI blocks (a parameter map, whose user
+  // dialog procedure receives WM_INITDIALOG); a rollout already open for this class shows obj's
+  // block instead. EndEditParams with END_EDIT_REMOVEUI closes them (WM_DESTROY first).
+  virtual void BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* prev);
+  virtual void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next);
 
 private:
   std::vector<ParamBlockDesc2*> pbDescs_;

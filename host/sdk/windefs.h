@@ -51,6 +51,13 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// Window messages a dialog procedure handles, and the halves of a message parameter.
+inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_INITDIALOG = 0x0110;
+inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr WORD LOWORD(UINT_PTR v) { return static_cast<WORD>(v & 0xFFFF); }
+inline constexpr WORD HIWORD(UINT_PTR v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+
 // Shows a message box through the host's message service; returns the button pressed.
 int MessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // Brings a window to the foreground (recorded by the headless host).
