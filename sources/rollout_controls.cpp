@@ -1,0 +1,6 @@
+#include "sources/rollout_controls.h"
+
+RolloutControls& GetRolloutControls() {
+  static RolloutControls controls;
+  return controls;
+}
