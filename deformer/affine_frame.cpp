@@ -74,7 +74,10 @@ float TwiceLargestRadius(const BoneShape& s) { return 2.0f * std::max({s.radius[
 Point3 ToLocal(const AffineFrame& f, const Point3& p) { return Transform(RigidInverse(f), p); }
 
 double RadialDistance(const BoneShape& s, const Point3& p, float strength) {
-  const Point3 l = ToLocal(s.frame, p);
+  return RadialDistanceLocal(s, ToLocal(s.frame, p), strength);
+}
+
+double RadialDistanceLocal(const BoneShape& s, const Point3& l, float strength) {
   const double lx = l.x, ly = l.y, lz = l.z;
   const double u = std::sqrt(lx * lx + ly * ly + lz * lz);
   if (u < 1e-12) return -12.0;

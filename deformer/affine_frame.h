@@ -44,3 +44,5 @@ float TwiceLargestRadius(const BoneShape& s);
 // ray from the centre through p and reduced by the strength term max(strength, 0) × 0.13 × 2R
 // (R the largest radius). Negative inside; −12 exactly at the centre. Double precision.
 double RadialDistance(const BoneShape& s, const Point3& p, float strength);
+// The same for l, the point already expressed in the shape's frame (ToLocal).
+double RadialDistanceLocal(const BoneShape& s, const Point3& l, float strength);

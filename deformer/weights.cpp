@@ -17,6 +17,7 @@ namespace {
 // One bone's attachment data, flattened for the per-vertex loop.
 struct WeightBone {
   BoneShape shape;
+  AffineFrame toLocal;  // rigid inverse of the shape's frame
   float falloffDistance;
   float strength;
   const std::uint8_t* codes;  // codeCount entries
@@ -47,7 +48,8 @@ void WeighVertex(const std::vector<WeightBone>& bones, int i, const Point3& p, d
       raw[j] = static_cast<double>(ForcedAt(bone, i)) * 0.01;
       forcedSum += raw[j];
     } else {
-      raw[j] = FalloffWeight(p, bone.shape, bone.falloffDistance, bone.strength);
+      const double d = RadialDistanceLocal(bone.shape, Transform(bone.toLocal, p), bone.strength);
+      raw[j] = FalloffWeightOfDistance(d, bone.falloffDistance);
       computedSum += raw[j];
     }
   }
@@ -80,8 +82,11 @@ void WeighVertex(const std::vector<WeightBone>& bones, int i, const Point3& p, d
 }  // namespace
 
 double FalloffWeight(const Point3& p, const BoneShape& shape, float falloffDistance, float strength) {
+  return FalloffWeightOfDistance(RadialDistance(shape, p, strength), falloffDistance);
+}
+
+double FalloffWeightOfDistance(double d, float falloffDistance) {
   constexpr float kDecay = 3.1f;
-  const double d = RadialDistance(shape, p, strength);
   const double z = static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12) * d;
   if (d > 0.0) return z >= 12.0 ? 0.0 : std::exp(-z);
   return z <= -12.0 ? std::exp(12.0) : std::exp(-z);
@@ -115,6 +120,7 @@ bool ComputeWeights(Tessarin& skin, int b, int v) {
   for (int j = 0; j < boneCount; ++j) {
     const BoneEntry& e = *table.bones[j];
     bones[j] = {e.bindShape,
+                RigidInverse(e.bindShape.frame),
                 e.falloffDistance,
                 e.strength,
                 e.vertexCodes.data(),

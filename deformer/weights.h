@@ -10,6 +10,8 @@ class Tessarin;
 // strength S: 0 far outside (z ≥ 12), e^−z near the surface, up to e^12 deep inside, with
 // z = 3.1 / max(D, 1e-12) × the radial distance outside the surface. Double precision.
 double FalloffWeight(const Point3& p, const BoneShape& shape, float falloffDistance, float strength);
+// The weight for a radial distance d (RadialDistance) and falloff distance D.
+double FalloffWeightOfDistance(double d, float falloffDistance);
 
 // Fills skin.cache for b bones and v vertices (b ≤ 0: boneCount; v ≤ 0: vertexCount):
 // weights (b × v, vertex-major, each row summing to 1 or all 0), weightsKey (b, v) and the
