@@ -67,4 +67,13 @@ public:
 
   virtual void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) { (void)ip; (void)flags; (void)prev; }
   virtual void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) { (void)ip; (void)flags; (void)next; }
+
+  // The host-kept flag word of the object: bits the host and the object's class set on it. It
+  // is neither stored nor copied by clones.
+  void SetAFlag(DWORD mask) { aflag_ |= mask; }
+  void ClearAFlag(DWORD mask) { aflag_ &= ~mask; }
+  BOOL TestAFlag(DWORD mask) const { return (aflag_ & mask) != 0 ? TRUE : FALSE; }
+
+private:
+  DWORD aflag_ = 0;
 };

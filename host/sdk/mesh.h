@@ -16,13 +16,21 @@ inline constexpr DWORD EDGE_B = 2;
 inline constexpr DWORD EDGE_C = 4;
 inline constexpr DWORD EDGE_ALL = EDGE_A | EDGE_B | EDGE_C;
 
+// A face's material id sits in the high 16 bits of its flags.
+using MtlID = WORD;
+inline constexpr DWORD FACE_MATID_SHIFT = 16;
+
 class Face {
 public:
   DWORD v[3] = {0, 0, 0};
   DWORD smGroup = 0;
-  DWORD flags = 0;  // edge visibility in the low bits
+  DWORD flags = 0;  // edge visibility in the low bits, the material id in the high 16
   void setVerts(int a, int b, int c) { v[0] = DWORD(a); v[1] = DWORD(b); v[2] = DWORD(c); }
-  void setEdgeVisFlags(int va, int vb, int vc) { flags = (va ? EDGE_A : 0) | (vb ? EDGE_B : 0) | (vc ? EDGE_C : 0); }
+  void setEdgeVisFlags(int va, int vb, int vc) {
+    flags = (flags & ~EDGE_ALL) | (va ? EDGE_A : 0) | (vb ? EDGE_B : 0) | (vc ? EDGE_C : 0);
+  }
+  void setMatID(MtlID id) { flags = (flags & 0xFFFFu) | (DWORD(id) << FACE_MATID_SHIFT); }
+  MtlID getMatID() const { return MtlID(flags >> FACE_MATID_SHIFT); }
   int getEdgeVis(int edge) const { return (flags >> edge) & 1; }
   void setSmGroup(DWORD g) { smGroup = g; }
   DWORD getVert(int i) const { return v[i]; }
