@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "deformer/blend.h"
-#include "deformer/bone_shapes.h"
 #include "deformer/message_routine.h"
 #include "deformer/reattachment.h"
+#include "deformer/secondary_motion.h"
 #include "deformer/skin_services.h"
 #include "deformer/tessarin.h"
 #include "deformer/weight_colors.h"
@@ -35,7 +35,7 @@ bool DeformSkin(Tessarin& skin, TimeValue t, ObjectWrapper& wrapper, bool& colou
 
   const bool useInertia = skin.ReadSwitch(use_inertia, t, 0) != 0;
   const bool useOscillation = skin.ReadSwitch(use_oscillation, t, 0) != 0;
-  UpdateBoneShapes(skin, t, useInertia, useOscillation);
+  UpdateBoneShapesWithMotion(skin, t, useInertia, useOscillation);
   table.RebuildCurrentFrames();
 
   const bool useStack = skin.ReadSwitch(use_stack, t, 1) != 0;
