@@ -43,6 +43,19 @@ ReferenceTarget* CreateStoredObject(SClass_ID superClass, Class_ID classId) {
   return target;
 }
 
+bool HostAcceptsReference(ReferenceTarget* holder, int which, ReferenceTarget* target) {
+  if (!target) return true;
+  switch (KindOfClass(holder->SuperClassID(), holder->ClassID())) {
+    case StoredKind::Node:
+      return dynamic_cast<Object*>(target) != nullptr;
+    case StoredKind::Stack:
+    case StoredKind::WorldStack:
+      return which == 0 ? dynamic_cast<Object*>(target) != nullptr : dynamic_cast<Modifier*>(target) != nullptr;
+    default:
+      return true;
+  }
+}
+
 std::string DescribeClassIds(SClass_ID superClass, Class_ID classId) {
   char text[96];
   std::snprintf(text, sizeof text, "(super class 0x%X, class 0x%X:0x%X)", unsigned(superClass),

@@ -151,6 +151,9 @@ bool SceneReader::RestoreReferences() {
       if (which < 0 || which >= count)
         return Fail(What(static_cast<int>(i)) + ": stored reference " + std::to_string(k) + " goes to reference " +
                     std::to_string(which) + ", but the object has " + std::to_string(count));
+      if (!HostAcceptsReference(object, which, target))
+        return Fail(What(static_cast<int>(i)) + ": reference " + std::to_string(which) + " cannot hold " +
+                    DescribeObject(target));
       if (object->ReplaceReference(which, target) != REF_SUCCEED)
         return Fail(What(static_cast<int>(i)) + " refused reference " + std::to_string(which));
     }

@@ -44,6 +44,18 @@ std::size_t Find(const std::vector<std::uint8_t>& file, std::uint16_t id, int n 
   return 0;
 }
 
+// The index of the first stored object whose class record passes match.
+std::int32_t FirstObject(const std::vector<std::uint8_t>& file, const std::function<bool(const std::uint8_t*)>& match) {
+  std::int32_t index = 0;
+  for (const ChunkAt& c : ChunksOf(file)) {
+    if (c.id != scenefile::kObjectClassChunk) continue;
+    if (match(file.data() + c.data)) return index;
+    ++index;
+  }
+  ADD_FAILURE() << "no such object";
+  return 0;
+}
+
 template <class T>
 void Poke(std::vector<std::uint8_t>& file, std::size_t at, T value) {
   std::memcpy(file.data() + at, &value, sizeof value);
@@ -112,6 +124,13 @@ TEST_F(SceneFileDamage, DamageIsRefusedWithItsReason) {
        },
        "has a parent that is not an earlier node", true},
       {"bytes after the scene", [](auto& f) { f.push_back(0); }, "bytes follow the scene chunk", true},
+      {"a node carrying a modifier",
+       [&](auto& f) {
+         // OldBone's node comes just before its object; it gets a modifier instead.
+         std::int32_t oldBone = FirstObject(f, [](const std::uint8_t* p) { return U32(p) == LEGACY_BONE_SUPERCLASS_ID; });
+         Poke(f, Find(f, scenefile::kObjectRefsChunk, oldBone - 1) + 4, FirstObject(f, modifierClass));
+       },
+       "Node (super class 0x1, class 0x1:0x0): reference 0 cannot hold TestModifier", false},
       {"reference cycle",
        [&](auto& f) { Poke(f, Find(f, scenefile::kObjectRefsChunk, 0, nonEmptyRefs) + 4, 0); },  // Hips → Hips
        "the references of object #0 lead back to it", true},

@@ -49,12 +49,8 @@ public:
   Class_ID InputType() override { return defObjectClassID; }
   void ModifyObject(TimeValue, ModContext&, ObjectState*, INode*) override {}
 
-  int NumRefs() override { return 2 + static_cast<int>(nodes.size()); }
-  RefTargetHandle GetReference(int i) override {
-    if (i == 0) return pblock;
-    if (i == 1) return container;
-    return i >= 2 && i < NumRefs() ? nodes[i - 2] : nullptr;
-  }
+  int NumRefs() override { return static_cast<int>(refs_.size()); }
+  RefTargetHandle GetReference(int i) override { return i >= 0 && i < NumRefs() ? refs_[i] : nullptr; }
   int NumParamBlocks() override { return 1; }
   IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock : nullptr; }
 
@@ -90,13 +86,15 @@ public:
 
   // Makes the nodes references 2 .. n + 1, with a weight each.
   void SetNodes(const std::vector<INode*>& list, const std::vector<float>& w) {
-    for (int i = NumRefs() - 1; i >= 2; --i) ReplaceReference(i, nullptr);
-    nodes.assign(list.size(), nullptr);
+    Resize(list.size());
     weights = w;
     weights.resize(list.size(), 1.0f);
     for (std::size_t i = 0; i < list.size(); ++i) ReplaceReference(static_cast<int>(i) + 2, list[i]);
   }
 
+  // The references as typed views. A scene file may put an object of any class into any
+  // reference (an old-style block into reference 0 until it is converted, or anything at all
+  // when it is damaged): each view is set only when the target is of its class.
   IParamBlock2* pblock = nullptr;
   IRefTargContainer* container = nullptr;
   std::vector<INode*> nodes;
@@ -107,12 +105,25 @@ public:
 
 protected:
   void SetReference(int i, RefTargetHandle rtarg) override {
-    if (i == 0) pblock = static_cast<IParamBlock2*>(rtarg);
-    else if (i == 1) container = static_cast<IRefTargContainer*>(rtarg);
-    else if (i >= 2 && i < NumRefs()) nodes[i - 2] = static_cast<INode*>(rtarg);
+    if (i < 0 || i >= NumRefs()) return;
+    refs_[i] = rtarg;
+    auto is = [rtarg](SClass_ID s, Class_ID c) { return rtarg && rtarg->SuperClassID() == s && rtarg->ClassID() == c; };
+    if (i == 0)
+      pblock = is(PARAMETER_BLOCK2_CLASS_ID, paramBlock2ClassID) ? static_cast<IParamBlock2*>(rtarg) : nullptr;
+    else if (i == 1)
+      container = is(REF_TARGET_CLASS_ID, refTargContainerClassID) ? static_cast<IRefTargContainer*>(rtarg) : nullptr;
+    else
+      nodes[i - 2] = rtarg && rtarg->SuperClassID() == BASENODE_CLASS_ID ? static_cast<INode*>(rtarg) : nullptr;
   }
 
 private:
+  // Room for n node references (released ones beyond n).
+  void Resize(std::size_t n) {
+    for (int i = NumRefs() - 1; i >= 2; --i) ReplaceReference(i, nullptr);
+    refs_.resize(2 + n, nullptr);
+    nodes.assign(n, nullptr);
+  }
+
   bool LoadData(ILoad* iload) {
     std::int32_t version = 0, count = 0;
     if (iload->Read(&version, 4, nullptr) != IO_OK || version < 1 || version > kModifierVersion) return false;
@@ -120,13 +131,14 @@ private:
     if (version >= 2 && iload->Read(&scale, 4, nullptr) != IO_OK) return false;
     if (iload->Read(&count, 4, nullptr) != IO_OK || count < 0) return false;
     if (std::uint64_t(count) * 4 > iload->CurChunkRemaining()) return false;
-    for (int i = NumRefs() - 1; i >= 2; --i) ReplaceReference(i, nullptr);
-    nodes.assign(count, nullptr);
+    Resize(count);
     weights.assign(count, 0.0f);
     if (count > 0 && iload->Read(weights.data(), static_cast<ULONG>(4 * count), nullptr) != IO_OK) return false;
     loadedVersion = version;
     return true;
   }
+
+  std::vector<ReferenceTarget*> refs_ = {nullptr, nullptr};  // block, container, nodes
 };
 
 class TestModifierClassDesc : public ClassDesc2 {
