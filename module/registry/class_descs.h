@@ -17,7 +17,8 @@ class PluginClassDesc : public ClassDesc2 {
 public:
   PluginClassDesc(const MCHAR* name, SClass_ID super, Class_ID id) : name_(name), super_(super), id_(id) {}
   int IsPublic() override { return TRUE; }
-  // The loading flag is ignored: objects are built the same way for a scene being loaded.
+  // A new object from the factory; null without a factory, when the heap has nothing or when
+  // the object's constructor fails. The loading flag is ignored.
   void* Create(BOOL loading = FALSE) override;
   const MCHAR* ClassName() override { return name_; }
   const MCHAR* InternalName() override { return name_; }

@@ -10,9 +10,16 @@
 #include "module/registry/tessarin_parameters.h"
 #include "module/resources/string_table.h"
 
+// A constructor that throws has its memory released by the new-expression; the failure reaches
+// the host as a creation that yields nothing, never as an exception.
 void* PluginClassDesc::Create(BOOL loading) {
   (void)loading;
-  return factory_ ? factory_() : nullptr;
+  if (!factory_) return nullptr;
+  try {
+    return factory_();
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 const MCHAR* PluginClassDesc::Category() { return GetString(30); }
