@@ -6,6 +6,7 @@
 
 #include "module/registry/class_descs.h"
 #include "module/registry/class_ids.h"
+#include "module/registry/influence_interfaces.h"
 #include "module/registry/interface_descs.h"
 #include "module/registry/tessarin_parameters.h"
 #include "module/resources/string_table.h"
@@ -102,9 +103,9 @@ ParamBlockDesc2 tessarinParameters(
 namespace {
 
 FPInterfaceDesc g_tessarinInterface(TESSARIN_INTERFACE_ID, L"Tessarin", 0, GetTessarinDesc(), FP_MIXIN, {});
-// get_influence and set_influence are listed with the influence tables.
-FPInterfaceDesc g_orbicleInterface(ORBICLE_INTERFACE_ID, L"Orbicle", 0, GetOrbicleDesc(), FP_MIXIN, {});
-FPInterfaceDesc g_fluxelInterface(FLUXEL_INTERFACE_ID, L"Fluxel", 0, GetFluxelDesc(), FP_MIXIN, {});
+FPInterfaceDesc g_orbicleInterface(ORBICLE_INTERFACE_ID, L"Orbicle", 0, GetOrbicleDesc(), FP_MIXIN,
+                                   InfluenceFunctionDefs());
+FPInterfaceDesc g_fluxelInterface(FLUXEL_INTERFACE_ID, L"Fluxel", 0, GetFluxelDesc(), FP_MIXIN, InfluenceFunctionDefs());
 
 }  // namespace
 

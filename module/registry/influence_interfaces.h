@@ -13,7 +13,18 @@ enum InfluenceFunctionID : FunctionID {
   fn_set_influence = 1,
 };
 
+// The published functions' definitions (names, result and argument types), listed by the
+// "Orbicle" and "Fluxel" interface descriptors.
+std::vector<FPFunctionDef> InfluenceFunctionDefs();
+
 class InfluencePublicInterface : public FPMixinInterface {
+public:
+  // The source's influence on vertex `vertex` (1-based) of the skin modifier tessarin; -1.0 when
+  // the call is refused.
+  virtual float get_influence(ReferenceTarget* tessarin, int vertex) = 0;
+  // Stores value (clamped to 0 .. 1) for that vertex; FALSE when the call is refused.
+  virtual BOOL set_influence(ReferenceTarget* tessarin, int vertex, float value) = 0;
+
 protected:
   // An id the interface does not have answers the host's FPS_NO_SUCH_FUNCTION.
   FPStatus _dispatch_fn(FunctionID fid, TimeValue t, FPValue& result, FPParams* p) override;
