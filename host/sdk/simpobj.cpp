@@ -81,4 +81,6 @@ void SimpleObject2::SetReference(int i, RefTargetHandle rtarg) {
   // An old-style block loaded from an older scene is not a current block; it waits as reference
   // 0 until the post-load conversion replaces it.
   pblock2 = dynamic_cast<IParamBlock2*>(rtarg);
+  // A cloned block comes without its owner; its validator and rollout ask for it.
+  if (pblock2 && !pblock2->GetOwner()) pblock2->SetOwner(this);
 }
