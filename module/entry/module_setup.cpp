@@ -9,6 +9,8 @@
 #include "module/resources/resource_directory.h"
 #include "module/resources/resource_ids.h"
 #include "module/resources/string_table.h"
+#include "sources/fluxel.h"
+#include "sources/orbicle.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ void LoadCursorsAndAccelerators(HINSTANCE instance) {
 // Classes whose factory is not installed here create nothing.
 void InstallFactories() {
   GetTessarinDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Tessarin()); });
+  GetOrbicleDesc()->SetFactory([]() -> void* { return static_cast<Object*>(new (std::nothrow) Orbicle()); });
+  GetFluxelDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Fluxel()); });
 }
 
 }  // namespace
