@@ -1,0 +1,92 @@
+#include "cli/scene/frame_runner.h"
+
+#include <cctype>
+#include <chrono>
+#include <iostream>
+#include <cstdio>
+
+#include "cli/scene/mesh_snapshot.h"
+#include "cli/scene/obj_file.h"
+#include "cli/scene/progress.h"
+#include "cli/scene/scene_builder.h"
+#include "host/headless/headless_host.h"
+#include "host/headless/utf8_text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string NameOf(INode* node) { return WideToUtf8Text(node->GetName()); }
+
+}  // namespace
+
+std::string FileSafeName(const std::string& name) {
+  std::string out;
+  for (unsigned char c : name) out += (std::isalnum(c) || c == '-' || c == '_' || c == '.') ? char(c) : '_';
+  return out.empty() ? std::string("node") : out;
+}
+
+bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
+               std::string* error) {
+  report = RunReport();
+  const Clock::time_point start = Clock::now();
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (nodes.empty()) return fail("the scene has no node with a Tessarin modifier");
+  std::error_code ec;
+  std::filesystem::create_directories(options.outDir, ec);
+  if (ec) return fail(options.outDir.string() + ": cannot create the output folder: " + ec.message());
+
+  const int frames = options.lastFrame - options.firstFrame + 1;
+  std::vector<GlbMeshTrack> tracks(nodes.size());
+  for (std::size_t n = 0; n < nodes.size(); ++n) {
+    report.nodes.push_back(NameOf(nodes[n]));
+    tracks[n].name = report.nodes.back();
+  }
+  ProgressReporter progress(options.progressStream ? *options.progressStream : std::cerr, options.progress, frames);
+  MeshSnapshot snap;
+  std::vector<int> counts(nodes.size(), 0);
+  for (int f = options.firstFrame; f <= options.lastFrame; ++f) {
+    const TimeValue t = FrameToTicks(f, frameRate);
+    TheHost().SetTime(t);
+    for (std::size_t n = 0; n < nodes.size(); ++n) {
+      std::string why;
+      const Clock::time_point evalStart = Clock::now();
+      if (!TakeSnapshot(nodes[n], t, snap, &why)) return fail(report.nodes[n] + ": " + why);
+      report.evaluationSeconds += Since(evalStart);
+      GlbMeshTrack& track = tracks[n];
+      if (f == options.firstFrame) {
+        counts[n] = snap.VertexCount();
+        report.vertices += snap.VertexCount();
+        track.triangles = Triangulate(snap.faces);
+        track.colors = snap.colors;
+      } else if (snap.VertexCount() != counts[n]) {
+        return fail(report.nodes[n] + ": the vertex count changed at frame " + std::to_string(f));
+      }
+      if (options.format == OutputFormat::Obj) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "_%04d.obj", f);
+        std::filesystem::path file = options.outDir / (FileSafeName(report.nodes[n]) + suffix);
+        if (!WriteObjFile(file, snap, &why)) return fail(why);
+        report.files.push_back(file);
+      } else {
+        track.frames.push_back(snap.positions);
+      }
+    }
+    ++report.frames;
+    progress.FrameDone();
+  }
+  progress.Finish();
+  if (options.format == OutputFormat::Glb) {
+    std::filesystem::path file = options.outDir / (options.baseName + ".glb");
+    std::string why;
+    if (!WriteGlbFile(file, tracks, frameRate, options.interpolation, options.generator, &why)) return fail(why);
+    report.files.push_back(file);
+  }
+  report.totalSeconds = Since(start);
+  return true;
+}

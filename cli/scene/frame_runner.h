@@ -1,0 +1,44 @@
+#pragma once
+// Evaluates every skinned node of the built scene frame by frame and writes the deformed
+// meshes: one OBJ file per node and frame, or one binary glTF file holding them all.
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/scene/glb_file.h"
+
+class INode;
+
+enum class OutputFormat { Obj, Glb };
+
+struct RunOptions {
+  int firstFrame = 0;
+  int lastFrame = 0;
+  std::filesystem::path outDir;
+  OutputFormat format = OutputFormat::Glb;
+  GlbInterpolation interpolation = GlbInterpolation::Linear;
+  std::string baseName = "scene";  // the .glb file's name without extension
+  bool progress = false;           // draw progress on progressStream
+  std::ostream* progressStream = nullptr;
+  std::string generator = "tessarin";  // recorded in the .glb
+};
+
+struct RunReport {
+  int frames = 0;
+  int vertices = 0;  // over all skinned nodes
+  std::vector<std::string> nodes;
+  double evaluationSeconds = 0.0;  // evaluating the scene, without writing files
+  double totalSeconds = 0.0;
+  std::vector<std::filesystem::path> files;
+};
+
+// The nodes are evaluated at every frame firstFrame..lastFrame (the host's time follows). False
+// with *error set when a node's result is not a mesh, its vertex count changes, or a file cannot
+// be written.
+bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
+               std::string* error);
+
+// A node name made safe as part of a file name.
+std::string FileSafeName(const std::string& name);

@@ -1,0 +1,27 @@
+#pragma once
+// The plug-in module loaded into the headless host for the life of a command: message boxes go
+// to stderr, and the scene is emptied before the module unloads (its objects must not outlive
+// their code).
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+class PluginModule;
+
+class PluginSession {
+public:
+  // Loads the module at path, or, when path is empty, the module next to the running program.
+  // Null with *error set when it cannot be loaded.
+  static std::unique_ptr<PluginSession> Open(std::ostream& messages, std::string* error, const std::string& path = {});
+  ~PluginSession();
+  PluginSession(const PluginSession&) = delete;
+  PluginSession& operator=(const PluginSession&) = delete;
+
+private:
+  PluginSession() = default;
+  std::unique_ptr<PluginModule> module_;
+};
+
+// The file name of the plug-in module in the build's output directory.
+const char* PluginModuleFileName();

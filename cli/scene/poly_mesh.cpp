@@ -1,0 +1,81 @@
+#include "cli/scene/poly_mesh.h"
+
+#include "host/sdk/triobj.h"
+
+namespace {
+
+// Triangles of a polygon as a fan from its first corner: (0, i, i + 1).
+template <class Emit>
+void Fan(const std::vector<int>& face, Emit emit) {
+  for (std::size_t i = 1; i + 1 < face.size(); ++i) emit(face[0], face[i], face[i + 1]);
+}
+
+TriObject* MakeTri(const PolyMesh& mesh) {
+  TriObject* tri = CreateNewTriObject();
+  tri->mesh.verts = mesh.vertices;
+  for (const auto& face : mesh.faces) {
+    Fan(face, [&](int a, int b, int c) {
+      Face f;
+      f.setVerts(a, b, c);
+      f.setEdgeVisFlags(1, 1, 1);
+      tri->mesh.faces.push_back(f);
+    });
+  }
+  return tri;
+}
+
+PolyObject* MakePoly(const PolyMesh& mesh) {
+  PolyObject* poly = CreateEditablePolyObject();
+  poly->mm.setNumVerts(mesh.VertexCount());
+  for (int i = 0; i < mesh.VertexCount(); ++i) poly->mm.P(i) = mesh.vertices[i];
+  for (const auto& face : mesh.faces) poly->mm.f.push_back(MNFace{face});
+  return poly;
+}
+
+// Patch corners only: the headless host deforms patch meshes by their corner vertices, so the
+// tangent handles are left out.
+PatchObject* MakePatch(const PolyMesh& mesh) {
+  PatchObject* patch = CreatePatchObject();
+  patch->patch.setNumVerts(mesh.VertexCount());
+  for (int i = 0; i < mesh.VertexCount(); ++i) patch->patch.setVert(i, mesh.vertices[i]);
+  auto add = [&](std::initializer_list<int> corners) {
+    Patch p;
+    p.type = static_cast<int>(corners.size());
+    int k = 0;
+    for (int v : corners) p.v[k++] = v;
+    patch->patch.patches.push_back(p);
+  };
+  for (const auto& face : mesh.faces) {
+    if (face.size() == 4) add({face[0], face[1], face[2], face[3]});
+    else Fan(face, [&](int a, int b, int c) { add({a, b, c}); });
+  }
+  return patch;
+}
+
+}  // namespace
+
+bool ParseMeshKind(const std::string& text, MeshKind& kind) {
+  if (text == "tri") kind = MeshKind::Tri;
+  else if (text == "poly") kind = MeshKind::Poly;
+  else if (text == "patch") kind = MeshKind::Patch;
+  else return false;
+  return true;
+}
+
+const char* MeshKindName(MeshKind kind) {
+  switch (kind) {
+    case MeshKind::Tri: return "tri";
+    case MeshKind::Poly: return "poly";
+    case MeshKind::Patch: return "patch";
+  }
+  return "tri";
+}
+
+Object* CreateMeshObject(const PolyMesh& mesh, MeshKind kind) {
+  switch (kind) {
+    case MeshKind::Poly: return MakePoly(mesh);
+    case MeshKind::Patch: return MakePatch(mesh);
+    case MeshKind::Tri: break;
+  }
+  return MakeTri(mesh);
+}

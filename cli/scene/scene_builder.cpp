@@ -1,0 +1,121 @@
+#include "cli/scene/scene_builder.h"
+
+#include <cmath>
+
+#include "host/headless/headless_host.h"
+#include "host/headless/utf8_text.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  auto wide = Utf8TextToWide(utf8);
+  return wide ? *wide : std::wstring(utf8.begin(), utf8.end());
+}
+
+class Builder {
+public:
+  explicit Builder(const SceneDescription& scene) : scene_(scene), ctx_(scene) {}
+
+  void Run() {
+    HeadlessHost& host = TheHost();
+    host.SetFrameRate(scene_.frameRate);
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) Create(i);
+    std::vector<std::vector<Modifier*>> stacks(scene_.nodes.size());
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) stacks[i] = Fill(scene_.nodes[i]);
+    host.SetTime(ctx_.Ticks(scene_.time));
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
+      const NodeSpec& spec = scene_.nodes[i];
+      for (std::size_t m = 0; m < spec.modifiers.size(); ++m)
+        spec.modifiers[m]->Finish(ctx_, *ctx_.nodes.at(spec.name), *stacks[i][m]);
+    }
+  }
+
+private:
+  // The node and, first, its parent chain.
+  SceneNode* Create(std::size_t i) {
+    const NodeSpec& spec = scene_.nodes[i];
+    if (auto it = ctx_.nodes.find(spec.name); it != ctx_.nodes.end()) return it->second;
+    SceneNode* parent = spec.parent.empty() ? nullptr : Create(std::size_t(scene_.NodeIndex(spec.parent)));
+    SceneNode* node = TheHost().CreateNode(Wide(spec.name), nullptr, parent);
+    ctx_.nodes[spec.name] = node;
+    return node;
+  }
+
+  // Transform, keys, offset, colour, object and modifiers; returns the modifiers bottom first.
+  std::vector<Modifier*> Fill(const NodeSpec& spec) {
+    SceneNode* node = ctx_.nodes.at(spec.name);
+    TransformTrack& track = node->Track();
+    track.position = spec.position;
+    track.rotation = spec.rotation;
+    track.scale = spec.scale;
+    for (const TransformKey& key : spec.keys) {
+      TimeValue t = ctx_.Ticks(key.frame);
+      if (key.position) track.positionKeys[t] = *key.position;
+      if (key.rotation) track.rotationKeys[t] = *key.rotation;
+      if (key.scale) track.scaleKeys[t] = *key.scale;
+    }
+    node->TransformChanged();
+    if (spec.offset) {
+      node->SetObjOffsetPos(spec.offset->position);
+      node->SetObjOffsetRot(spec.offset->rotation);
+      node->SetObjOffsetScale(ScaleValue(spec.offset->scale, Quat()));
+    }
+    if (spec.wireColor) node->SetWireColor(*spec.wireColor);
+
+    std::vector<Modifier*> stack;
+    if (!spec.object) return stack;
+    Object* obj = spec.object->Create(ctx_);
+    if (spec.modifiers.empty()) {
+      node->SetObjectRef(obj);
+      return stack;
+    }
+    IDerivedObject* derived = CreateDerivedObject(obj);
+    node->SetObjectRef(derived);
+    for (const auto& m : spec.modifiers) {
+      Modifier* mod = m->Create(ctx_);
+      derived->AddModifier(mod);  // on top: the description lists the stack bottom first
+      stack.push_back(mod);
+    }
+    return stack;
+  }
+
+  const SceneDescription& scene_;
+  BuildContext ctx_;
+};
+
+}  // namespace
+
+INode* BuildContext::Node(const std::string& name) const {
+  auto it = nodes.find(name);
+  return it == nodes.end() ? nullptr : it->second;
+}
+
+TimeValue BuildContext::Ticks(double frame) const { return FrameToTicks(frame, scene_.frameRate); }
+
+void BuildContext::Fail(const std::string& pointer, const std::string& what) const {
+  throw SceneParseError({scene_.file, pointer, what});
+}
+
+TimeValue FrameToTicks(double frame, int frameRate) {
+  const int ticksPerFrame = TIME_TICKSPERSEC / (frameRate > 0 ? frameRate : 30);
+  return static_cast<TimeValue>(std::llround(frame * ticksPerFrame));
+}
+
+double TicksToFrame(TimeValue ticks, int frameRate) {
+  const int ticksPerFrame = TIME_TICKSPERSEC / (frameRate > 0 ? frameRate : 30);
+  return double(ticks) / ticksPerFrame;
+}
+
+bool BuildScene(const SceneDescription& scene, SceneError& error) {
+  TheHost().ResetScene();
+  try {
+    Builder(scene).Run();
+    return true;
+  } catch (const SceneParseError& e) {
+    error = e.Error();
+  } catch (const std::exception& e) {
+    error = {scene.file, "", e.what()};
+  }
+  TheHost().ResetScene();
+  return false;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// A scene description read from JSON, before anything exists in the host: nodes with their
+// transforms and animation, and for each node an object and a modifier stack given by class
+// specs. A spec is checked completely when it is read, so building cannot fail on bad input;
+// only the plug-in itself can still refuse (a bone, an attachment).
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/sdk/matrix3.h"
+
+class BuildContext;
+class INode;
+class Modifier;
+class Object;
+
+// A base object of a node: a mesh, primitive, spline, helper or bone object.
+class ObjectSpec {
+public:
+  virtual ~ObjectSpec() = default;
+  // A new host object; the node that receives it owns it.
+  virtual Object* Create(BuildContext& ctx) const = 0;
+  // The number of vertices the object's mesh has, for checking per-vertex data; none when the
+  // object is not a mesh.
+  virtual std::optional<int> VertexCount() const { return std::nullopt; }
+};
+
+// One modifier of a node's stack.
+class ModifierSpec {
+public:
+  explicit ModifierSpec(std::string pointer) : pointer_(std::move(pointer)) {}
+  virtual ~ModifierSpec() = default;
+  // A new modifier, put on top of the node's stack by the builder; ctx.Fail when the class is
+  // not available.
+  virtual Modifier* Create(BuildContext& ctx) const = 0;
+  // Called once every node, object and modifier of the scene exists, at the scene's current
+  // time, bottom of each stack first: what refers to other nodes (bones) and attachment.
+  virtual void Finish(BuildContext& ctx, INode& node, Modifier& modifier) const {
+    (void)ctx; (void)node; (void)modifier;
+  }
+  // Where the modifier is described (a JSON pointer), for errors found while building.
+  const std::string& Pointer() const { return pointer_; }
+
+private:
+  std::string pointer_;
+};
+
+struct TransformKey {
+  double frame = 0.0;
+  std::optional<Point3> position;
+  std::optional<Quat> rotation;
+  std::optional<Point3> scale;
+};
+
+struct ObjectOffset {
+  Point3 position;
+  Quat rotation;
+  Point3 scale{1.0f, 1.0f, 1.0f};
+};
+
+struct NodeSpec {
+  std::string name;
+  std::string parent;   // empty: the scene root
+  std::string pointer;  // "/nodes/3"
+  Point3 position;
+  Quat rotation;
+  Point3 scale{1.0f, 1.0f, 1.0f};
+  std::vector<TransformKey> keys;  // in frame order
+  std::optional<ObjectOffset> offset;
+  std::optional<unsigned> wireColor;  // 0x00BBGGRR
+  std::unique_ptr<ObjectSpec> object;
+  std::vector<std::unique_ptr<ModifierSpec>> modifiers;  // bottom of the stack first
+};
+
+struct SceneDescription {
+  std::string file;                // as given, for messages
+  std::filesystem::path directory; // relative paths inside the description start here
+  int frameRate = 30;
+  double time = 0.0;  // the current frame: bones are attached here
+  std::optional<std::pair<int, int>> frames;  // the range `run` evaluates when none is given
+  std::vector<NodeSpec> nodes;
+
+  // The index of the node named name, or -1.
+  int NodeIndex(const std::string& name) const;
+};
