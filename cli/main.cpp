@@ -4,6 +4,9 @@
 #include <iostream>
 #include <string>
 
+#include "cli/commands/commands.h"
+#include "cli/scene/progress.h"
+
 namespace {
 
 // 48500 → "4.85.0": major = code / 10000, minor = (code / 100) % 100, patch = code % 100.
@@ -11,12 +14,37 @@ std::string VersionText(int code) {
   return std::to_string(code / 10000) + "." + std::to_string((code / 100) % 100) + "." + std::to_string(code % 100);
 }
 
+constexpr int kUsageError = 2;
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"tessarin: character skinning with the headless host"};
-  app.set_version_flag("--version", VersionText(TESSARIN_VERSION_CODE));
-  CLI11_PARSE(app, argc, argv);
-  if (argc == 1) std::cout << app.help();
-  return 0;
+  const std::string version = VersionText(TESSARIN_VERSION_CODE);
+  CLI::App app{"tessarin: character skinning with the headless host.\n"
+               "Builds a rigged scene (a JSON description, or the built-in demo), evaluates its Tessarin skins and\n"
+               "writes the deformed meshes frame by frame, or prints the skins' state."};
+  app.set_version_flag("--version", version);
+  app.require_subcommand(0, 1);
+  app.footer("Run 'tessarin COMMAND --help' for a command's options. Scene format: docs/scene-format.md");
+  CommandAction chosen;
+  AddDemoCommand(app, chosen);
+  AddRunCommand(app, chosen);
+  AddDumpCommand(app, chosen);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int code = app.exit(e);
+    return code == 0 ? 0 : kUsageError;
+  }
+  if (!chosen) {
+    std::cout << app.help();
+    return 0;
+  }
+  try {
+    return chosen(CommandIo{std::cout, std::cerr, StderrIsTerminal(), version});
+  } catch (const std::exception& e) {
+    // The commands report their own failures; this is the last guard against a crash.
+    std::cerr << "tessarin: " << e.what() << '\n';
+    return 1;
+  }
 }

@@ -1,0 +1,46 @@
+// tessarin dump SCENE [--time FRAME] [--weights] [--json]
+
+#include <memory>
+#include <optional>
+
+#include "cli/commands/commands.h"
+#include "cli/commands/scene_loading.h"
+#include "cli/scene/skin_dump.h"
+
+namespace {
+
+struct DumpCommandOptions {
+  std::string scene;
+  std::optional<double> time;
+  bool weights = false;
+  bool json = false;
+};
+
+int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
+  LoadedScene scene;
+  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  DumpOptions dump;
+  dump.sceneFile = opts.scene;
+  dump.frameRate = scene.description.frameRate;
+  dump.sceneFrame = scene.description.time;
+  dump.weights = opts.weights;
+  dump.positionsFrame = opts.time;
+  nlohmann::ordered_json doc = DumpSkins(dump);
+  if (opts.json) io.out << doc.dump() << '\n';  // one line: pipe it through jq to read it
+  else io.out << DumpText(doc);
+  return 0;
+}
+
+}  // namespace
+
+void AddDumpCommand(CLI::App& app, CommandAction& chosen) {
+  auto opts = std::make_shared<DumpCommandOptions>();
+  CLI::App* cmd = app.add_subcommand("dump", "Build a scene description and print the state of every Tessarin modifier");
+  cmd->add_option("SCENE", opts->scene, "the scene description (JSON, see docs/scene-format.md)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  cmd->add_option("--time", opts->time, "also print the deformed world positions at this frame");
+  cmd->add_flag("--weights", opts->weights, "also print each skin's weights: one row per vertex, one value per bone");
+  cmd->add_flag("--json", opts->json, "print one JSON document (see docs/dump-json.md) instead of text");
+  cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Dump(*opts, io); }; });
+}
