@@ -1,0 +1,105 @@
+// Mesh files: OBJ frames written and read back, and the binary glTF file loaded back by
+// tinygltf with its vertices, morph targets and animation.
+
+#include <gtest/gtest.h>
+#include <tiny_gltf.h>
+
+#include "cli/scene/glb_file.h"
+#include "cli/scene/obj_file.h"
+#include "cli/scene/scene_error.h"
+#include "cli_support.h"
+#include "support/tolerance.h"
+
+namespace {
+
+using cli_test::TempDir;
+
+MeshSnapshot Quad() {
+  MeshSnapshot m;
+  m.positions = {Point3(0, 0, 0), Point3(1, 0, 0), Point3(1, 1, 0), Point3(0, 1, 0)};
+  m.faces = {{0, 1, 2, 3}};
+  return m;
+}
+
+TEST(ObjFile, WritesAndReadsBackPositionsFacesAndColours) {
+  TempDir dir;
+  MeshSnapshot m = Quad();
+  m.colors = {Point3(1, 0, 0), Point3(0, 1, 0), Point3(0, 0, 1), Point3(1, 1, 1)};
+  std::string error;
+  ASSERT_TRUE(WriteObjFile(dir.Path() / "q.obj", m, &error)) << error;
+  const std::string text = cli_test::ReadText(dir.Path() / "q.obj");
+  EXPECT_NE(text.find("v 1 0 0 0 1 0\n"), std::string::npos) << "colour after the position:\n" << text;
+  PolyMesh back = ReadObjFile(dir.Path() / "q.obj");
+  ASSERT_EQ(back.VertexCount(), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(ExpectPoint3Near(back.vertices[i], m.positions[i], 0.0f));
+  EXPECT_EQ(back.faces, m.faces);
+}
+
+TEST(ObjFile, ReadsCornerFormsAndRelativeIndices) {
+  TempDir dir;
+  dir.Write("f.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvn 0 0 1\nf 1/1/1 2//1 -2 -1/3\ng part\nf 1 2 3\n");
+  PolyMesh m = ReadObjFile(dir.Path() / "f.obj");
+  ASSERT_EQ(m.faces.size(), 2u);
+  EXPECT_EQ(m.faces[0], (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST(ObjFile, RefusesFacesOfTooFewCorners) {
+  TempDir dir;
+  dir.Write("bad.obj", "v 0 0 0\nv 1 0 0\nf 1 2\n");
+  try {
+    ReadObjFile(dir.Path() / "bad.obj");
+    FAIL() << "no error";
+  } catch (const SceneParseError& e) {
+    EXPECT_EQ(e.Error().place, "line 3");
+  }
+}
+
+TEST(GlbFile, LoadsBackWithVerticesTargetsAndAnimation) {
+  TempDir dir;
+  GlbMeshTrack track;
+  track.name = "Quad";
+  track.triangles = Triangulate(Quad().faces);
+  track.frames = {Quad().positions, Quad().positions, Quad().positions};
+  track.frames[2][2] = Point3(1, 1, 5);  // host z-up: vertex 2 rises by 5 at the last frame
+  std::string error;
+  const auto file = dir.Path() / "q.glb";
+  ASSERT_TRUE(WriteGlbFile(file, {track}, 24.0, GlbInterpolation::Step, "test", &error)) << error;
+
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, file.string())) << err;
+  ASSERT_EQ(model.meshes.size(), 1u);
+  const tinygltf::Primitive& prim = model.meshes[0].primitives[0];
+  EXPECT_EQ(model.accessors[prim.attributes.at("POSITION")].count, 4u);
+  EXPECT_EQ(model.accessors[prim.indices].count, 6u) << "a quad is two triangles";
+  ASSERT_EQ(prim.targets.size(), 3u) << "one morph target per frame";
+  ASSERT_EQ(model.animations.size(), 1u);
+  const tinygltf::AnimationSampler& sampler = model.animations[0].samplers[0];
+  EXPECT_EQ(sampler.interpolation, "STEP");
+  const tinygltf::Accessor& times = model.accessors[sampler.input];
+  EXPECT_EQ(times.count, 3u);
+  EXPECT_FLOAT_EQ(float(times.maxValues[0]), 2.0f / 24.0f);
+  EXPECT_EQ(model.accessors[sampler.output].count, 9u) << "frames × targets weights";
+  EXPECT_EQ(model.animations[0].channels[0].target_path, "weights");
+
+  // The last target moves vertex 2 by +5 along glTF's y (the host's z).
+  const tinygltf::Accessor& last = model.accessors[prim.targets[2].at("POSITION")];
+  const tinygltf::BufferView& view = model.bufferViews[last.bufferView];
+  const float* offsets = reinterpret_cast<const float*>(model.buffers[view.buffer].data.data() + view.byteOffset +
+                                                        last.byteOffset);
+  EXPECT_TRUE(ExpectPoint3Near(Point3(offsets[6], offsets[7], offsets[8]), Point3(0, 5, 0), 0.0f));
+  EXPECT_DOUBLE_EQ(last.maxValues[1], 5.0);
+}
+
+TEST(GlbFile, RefusesFramesOfDifferentSizes) {
+  TempDir dir;
+  GlbMeshTrack track;
+  track.name = "Quad";
+  track.frames = {Quad().positions, {Point3()}};
+  std::string error;
+  EXPECT_FALSE(WriteGlbFile(dir.Path() / "q.glb", {track}, 30.0, GlbInterpolation::Linear, "test", &error));
+  EXPECT_NE(error.find("vertex count"), std::string::npos) << error;
+}
+
+}  // namespace
