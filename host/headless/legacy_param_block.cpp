@@ -61,7 +61,8 @@ PB2Value LegacyParamBlock::ValueAt(const Entry& e, TimeValue t, Interval& valid)
   if (next->first == t || next == e.keys.begin()) return next->second;
   auto prev = std::prev(next);
   if (KindOf(e.type) == ParamKind::Integer) return prev->second;
-  float s = float(t - prev->first) / float(next->first - prev->first);
+  // In double: key times may lie further apart than an int spans.
+  float s = float((double(t) - prev->first) / (double(next->first) - prev->first));
   PB2Value r = prev->second;
   r.f = prev->second.f + (next->second.f - prev->second.f) * s;
   r.p = prev->second.p + (next->second.p - prev->second.p) * s;

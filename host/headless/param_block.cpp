@@ -76,7 +76,8 @@ PB2Value ParamBlock2::ValueAt(const Slot& slot, TimeValue t, Interval& valid) co
   const PB2Value& a = prev->second;
   const PB2Value& b = next->second;
   if (IsIntegral(a.type)) return a;
-  float s = float(t - prev->first) / float(next->first - prev->first);
+  // In double: key times may lie further apart than an int spans.
+  float s = float((double(t) - prev->first) / (double(next->first) - prev->first));
   PB2Value r = a;
   r.f = a.f + (b.f - a.f) * s;
   r.p = a.p + (b.p - a.p) * s;

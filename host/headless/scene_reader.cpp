@@ -15,6 +15,7 @@
 #include "host/headless/scene_file.h"
 #include "host/headless/scene_file_format.h"
 #include "host/headless/scene_layout.h"
+#include "host/sdk/iparamb2.h"
 
 namespace {
 
@@ -164,7 +165,7 @@ bool SceneReader::RestoreReferences() {
 void SceneReader::DropUnreachable() {
   // A file may hold objects no node reaches (a crafted one, or an old block a conversion has
   // replaced): they let go of their references, so that they and what only they held go away.
-  std::set<ReferenceTarget*> reached;
+  std::set<ReferenceMaker*> reached;
   std::vector<SceneNode*> nodes = host_.AllNodes();
   std::vector<ReferenceTarget*> todo(nodes.begin(), nodes.end());
   while (!todo.empty()) {
@@ -176,7 +177,14 @@ void SceneReader::DropUnreachable() {
   for (std::size_t i = 0; i < objects_.size(); ++i) {
     if (IsNode(static_cast<int>(i))) continue;
     ReferenceTarget* object = Live(static_cast<int>(i));
-    if (object && !reached.count(object)) object->DeleteAllRefs();
+    if (!object) continue;
+    if (!reached.count(object)) {
+      object->DeleteAllRefs();
+    } else if (object->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID) {
+      // A block that stays must not name an owner that goes.
+      auto* block = static_cast<IParamBlock2*>(object);
+      if (block->GetOwner() && !reached.count(block->GetOwner())) block->SetOwner(nullptr);
+    }
   }
 }
 

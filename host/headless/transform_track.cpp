@@ -11,7 +11,8 @@ T Sample(const std::map<TimeValue, T>& keys, const T& constant, TimeValue t, Ler
   if (next == keys.end()) return std::prev(next)->second;
   if (next->first == t || next == keys.begin()) return next->second;
   auto prev = std::prev(next);
-  float s = float(t - prev->first) / float(next->first - prev->first);
+  // In double: key times may lie further apart than an int spans.
+  float s = float((double(t) - prev->first) / (double(next->first) - prev->first));
   return lerp(prev->second, next->second, s);
 }
 

@@ -200,3 +200,29 @@ TEST_F(SceneFileDamage, ASceneWithAReferenceCycleIsNotSaved) {
   EXPECT_NE(error.find("lead back to it"), std::string::npos) << error;
   mod->SetNodes({}, {});
 }
+
+TEST_F(SceneFileDamage, ABlockThatOutlivesItsOwnerForgetsIt) {
+  // The bag's holder also keeps the top Body modifier's block; with Body's stack cut off, the
+  // modifier goes and the block stays.
+  scene_test::BuildFixtureScene();
+  auto* stack = static_cast<IDerivedObject*>(host().GetINodeByName(L"Body")->GetObjectRef());
+  auto* upper = static_cast<scene_test::TestModifier*>(stack->GetModifier(0));
+  auto* bagStack = static_cast<IDerivedObject*>(host().GetINodeByName(L"Bag")->GetObjOrWSMRef());
+  auto* holder = static_cast<scene_test::TestModifier*>(bagStack->GetModifier(0));
+  SceneSaveOptions options;
+  options.storedReferences[holder] = {holder->pblock, upper->container};
+  options.storedReferences[upper->container] = {upper->pblock};
+  std::vector<std::uint8_t> bytes = SaveBytes(&options);
+  std::int32_t body = FirstObject(bytes, [](const std::uint8_t* p) { return U32(p) == GEN_DERIVOB_CLASS_ID; }) - 1;
+  Poke(bytes, Find(bytes, scenefile::kObjectRefsChunk, body) + 4, scenefile::kNoObject);
+
+  ASSERT_TRUE(Loads(bytes));
+  bagStack = static_cast<IDerivedObject*>(host().GetINodeByName(L"Bag")->GetObjOrWSMRef());
+  holder = static_cast<scene_test::TestModifier*>(bagStack->GetModifier(0));
+  ASSERT_TRUE(holder->container);
+  auto* kept = dynamic_cast<IParamBlock2*>(holder->container->GetItem(0));
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->GetOwner(), nullptr);
+  EXPECT_EQ(kept->GetInt(scene_test::kCount), 11);
+  EXPECT_EQ(host().GetINodeByName(L"Body")->GetObjectRef(), nullptr);
+}
