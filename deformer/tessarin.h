@@ -7,6 +7,7 @@
 
 #include "deformer/bone_table.h"
 #include "deformer/skin_settings.h"
+#include "deformer/tessarin_editor.h"
 #include "host/sdk/iparamb2.h"
 #include "host/sdk/object.h"
 #include "module/registry/tessarin_interface.h"
@@ -89,6 +90,8 @@ public:
   SkinSettings settings;
   INode* nodeCache = nullptr;
   std::uint64_t instanceStamp = 0;
+  // The internal editing interface (GetInterface(SKIN_EDITOR_INTERFACE_ID)).
+  TessarinEditor editor{*this};
 
   // The scene node that carries the modifier: nodeCache, filled on first use from the
   // modifier's dependents.
