@@ -8,6 +8,7 @@
 #include "host/headless/chunk_save.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/param_block.h"
+#include "host/headless/param_value_io.h"
 #include "host/headless/reference_graph.h"
 #include "host/headless/scene_classes.h"
 #include "host/headless/scene_file.h"
@@ -113,6 +114,12 @@ bool SceneWriter::CheckStorable(std::string& error) {
           error = what + ": its descriptor's class is not registered, so the block could not be loaded";
           return false;
         }
+        for (const ParamDef& def : desc->paramdefs)
+          if (!IsStorableParamType(def.type)) {
+            error = what + ": parameter " + std::to_string(def.ID) + " is of type " + std::to_string(def.type) +
+                    ", which the scene file does not hold";
+            return false;
+          }
         break;
       }
       case StoredKind::Registered:
