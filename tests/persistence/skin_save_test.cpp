@@ -45,6 +45,17 @@ TEST_F(SkinStorageTest, ANewModifierWritesItsDefaults) {
   EXPECT_EQ(own[3].data, stamp.bytes());
 }
 
+TEST_F(SkinStorageTest, BonesWithoutVerticesWriteNoPerVertexArraysAndNoBlendShares) {
+  SkinPtr skin = NewSkin();
+  skin->table.ResizeBones(1);
+  StoredMain expected;
+  StoredEntry bone;
+  bone.kind = kUnclassifiedBone;
+  expected.table.bones = {Counted(bone)};
+  Counted(expected.table);
+  EXPECT_EQ(ChunkData(Saved(*skin), 0x2750), MainData(expected));
+}
+
 // A populated skin and the stored form it must write.
 struct Populated {
   SkinPtr skin;
