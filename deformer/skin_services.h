@@ -1,9 +1,9 @@
 #pragma once
-// What the skin modifier needs from subsystems built on top of it: its scene chunks
-// (persistence), the influence-source passes and the secondary-motion settings (sources). Each
-// subsystem installs its part when the module is set up (tests install what they exercise), so
-// that the deformer depends on none of them. An absent service means: nothing stored, no push-out,
-// no secondary motion.
+// What the skin modifier needs from subsystems built on top of it: its scene chunks and the
+// exchange-file import (persistence), the influence-source passes and the secondary-motion
+// settings (sources). Each subsystem installs its part when the module is set up (tests install
+// what they exercise), so that the deformer depends on none of them. An absent service means:
+// nothing stored, no push-out, no secondary motion, no import.
 
 #include <cstdint>
 
@@ -28,6 +28,11 @@ struct SkinServices {
 
   // The secondary-motion settings of a bone node at t; false when the bone carries none.
   bool (*findMotionSettings)(INode* bone, TimeValue t, MotionSettings* settings) = nullptr;
+
+  // Replaces the skin's bones by those of an exchange file the user chooses in the open-file
+  // dialog; false when the dialog was cancelled or the file was not applied (the skin then
+  // showed its message).
+  bool (*importExchangeFile)(Tessarin& skin) = nullptr;
 };
 
 SkinServices& GetSkinServices();

@@ -4,6 +4,7 @@
 
 #include "deformer/attachment.h"
 #include "deformer/bone_shapes.h"
+#include "deformer/skin_services.h"
 #include "deformer/tessarin.h"
 #include "deformer/weights.h"
 #include "host/sdk/interface.h"
@@ -73,6 +74,11 @@ bool TessarinEditor::SetBlendMix(const std::vector<float>& blendMix) {
 void TessarinEditor::SetSettings(const SkinSettings& settings) {
   skin_.settings = settings;
   ForceReevaluation(skin_);
+}
+
+bool TessarinEditor::ImportExchangeFile() {
+  auto import = GetSkinServices().importExchangeFile;
+  return import && import(skin_);
 }
 
 const SkinSettings& TessarinEditor::Settings() { return skin_.settings; }

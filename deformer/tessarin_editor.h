@@ -18,6 +18,7 @@ public:
   bool Attach(INode* node) override;
   bool SetBlendMix(const std::vector<float>& blendMix) override;
   void SetSettings(const SkinSettings& settings) override;
+  bool ImportExchangeFile() override;
 
   const SkinSettings& Settings() override;
   const BoneTable& Table() override;

@@ -9,6 +9,7 @@
 #include "module/resources/resource_directory.h"
 #include "module/resources/resource_ids.h"
 #include "module/resources/string_table.h"
+#include "persistence/import/exchange_import.h"
 #include "sources/fluxel.h"
 #include "sources/orbicle.h"
 
@@ -51,4 +52,5 @@ ModuleAttachment::ModuleAttachment() {
   SetModuleInstance(instance);
   LoadCursorsAndAccelerators(instance);
   InstallFactories();
+  InstallExchangeImport();
 }

@@ -46,6 +46,11 @@ public:
   virtual bool SetBlendMix(const std::vector<float>& blendMix) = 0;
   // Settings apply to the next attachment and evaluation.
   virtual void SetSettings(const SkinSettings& settings) = 0;
+  // Imports an exchange file as the skin's "Import TSM File" button does: the file comes from the
+  // host's open-file dialog (headless: its open-file provider). False when the dialog was
+  // cancelled (nothing shown), the file was not applied (the skin showed its message), or the
+  // module installed no import.
+  virtual bool ImportExchangeFile() = 0;
 
   // Read-only views of the modifier's state.
   virtual const SkinSettings& Settings() = 0;
