@@ -11,6 +11,7 @@
 #include "module/resources/string_table.h"
 #include "persistence/import/exchange_import.h"
 #include "sources/fluxel.h"
+#include "sources/influence_passes.h"
 #include "sources/orbicle.h"
 
 namespace {
@@ -52,5 +53,6 @@ ModuleAttachment::ModuleAttachment() {
   SetModuleInstance(instance);
   LoadCursorsAndAccelerators(instance);
   InstallFactories();
+  InstallInfluencePasses();
   InstallExchangeImport();
 }
