@@ -52,6 +52,7 @@ Class_ID Fluxel::ClassID() { return FLUXEL_CLASS_ID; }
 
 BaseInterface* Fluxel::GetInterface(Interface_ID id) {
   if (id == FLUXEL_INTERFACE_ID) return static_cast<FxPublicInterface*>(this);
+  if (id == INFLUENCE_TABLE_EDITOR_INTERFACE_ID) return &tableEditor_;
   return WSModifier::GetInterface(id);
 }
 

@@ -10,6 +10,7 @@
 #include "host/sdk/object.h"
 #include "module/registry/influence_interfaces.h"
 #include "sources/influence_table.h"
+#include "sources/influence_table_editor_impl.h"
 
 // The chunk of a fluxel's influence tables.
 inline constexpr USHORT kFluxelTablesChunk = 0x4000;
@@ -74,6 +75,7 @@ protected:
 
 private:
   ReferenceTarget* ref0_ = nullptr;  // what reference 0 holds, current block or not
+  InfluenceTableEditor tableEditor_{tables};  // the internal editing interface over tables
 };
 
 // The edit interface of the Fluxel rollout that is open, or null.

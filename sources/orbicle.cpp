@@ -53,6 +53,7 @@ void Orbicle::InitNodeName(MSTR& s) { s = GetOrbicleDesc()->ClassName(); }
 
 BaseInterface* Orbicle::GetInterface(Interface_ID id) {
   if (id == ORBICLE_INTERFACE_ID) return static_cast<ObPublicInterface*>(this);
+  if (id == INFLUENCE_TABLE_EDITOR_INTERFACE_ID) return &tableEditor_;
   return SimpleObject2::GetInterface(id);
 }
 

@@ -8,6 +8,7 @@
 #include "host/sdk/simpobj.h"
 #include "module/registry/influence_interfaces.h"
 #include "sources/influence_table.h"
+#include "sources/influence_table_editor_impl.h"
 #include "sources/orbicle_mesh.h"
 
 class IParamMap2;
@@ -62,6 +63,9 @@ public:
 
   InfluenceTables tables;
   int spare = 0;  // kept from construction, unused
+
+private:
+  InfluenceTableEditor tableEditor_{tables};  // the internal editing interface over tables
 
 protected:
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,
