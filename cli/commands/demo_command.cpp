@@ -94,7 +94,7 @@ void AddDemoCommand(CLI::App& app, CommandAction& chosen) {
   CLI::App* cmd = app.add_subcommand(
       "demo", "Skin and animate the built-in scene (a 20,608-vertex tube and three link bones) and write it out");
   cmd->add_option("--frames", opts->frames, "number of frames, from frame 0")
-      ->check(CLI::Range(1, 10000))
+      ->check(CLI::Range(1, 500))
       ->capture_default_str();
   cmd->add_option("--out", opts->outDir, "output folder, created when missing")->capture_default_str();
   opts->output.AddTo(*cmd);

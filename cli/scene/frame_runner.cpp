@@ -16,6 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr int kMaxGlbFrames = 2000;
+constexpr double kMaxGlbFrameVertices = 20e6;  // positions kept in memory: 240 MB
+
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 std::string NameOf(INode* node) { return WideToUtf8Text(node->GetName()); }
@@ -62,6 +65,13 @@ bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions
       if (f == options.firstFrame) {
         counts[n] = snap.VertexCount();
         report.vertices += snap.VertexCount();
+        // A .glb holds every frame in memory and frames × frames animation weights.
+        if (options.format == OutputFormat::Glb &&
+            (frames > kMaxGlbFrames || double(frames) * report.vertices > kMaxGlbFrameVertices))
+          return fail(std::to_string(frames) + " frames of " + std::to_string(report.vertices) +
+                      " vertices are too many for one .glb file (at most " + std::to_string(kMaxGlbFrames) +
+                      " frames and " + std::to_string(long(kMaxGlbFrameVertices)) +
+                      " vertex positions in all): write OBJ frames (--format obj) or a shorter range");
         track.triangles = Triangulate(snap.faces);
         track.colors = snap.colors;
       } else if (snap.VertexCount() != counts[n]) {

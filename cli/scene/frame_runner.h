@@ -35,8 +35,8 @@ struct RunReport {
 };
 
 // The nodes are evaluated at every frame firstFrame..lastFrame (the host's time follows). False
-// with *error set when a node's result is not a mesh, its vertex count changes, or a file cannot
-// be written.
+// with *error set when a node's result is not a mesh, its vertex count changes, a file cannot be
+// written, or a .glb would exceed 2000 frames or 20 million vertex positions.
 bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
                std::string* error);
 
