@@ -139,34 +139,7 @@ ReferenceTarget* TriObject::Clone(RemapDir& remap) {
 
 int TriObject::IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) {
   (void)t;
-  // Nearest hit in front of the origin, both faces of every triangle.
-  bool hit = false;
-  float best = 0.0f;
-  for (const Face& f : mesh.faces) {
-    const Point3& a = mesh.verts[f.v[0]];
-    const Point3& b = mesh.verts[f.v[1]];
-    const Point3& c = mesh.verts[f.v[2]];
-    Point3 e1 = b - a, e2 = c - a;
-    Point3 pv = ray.dir ^ e2;
-    float det = DotProd(e1, pv);
-    if (det == 0.0f) continue;
-    float inv = 1.0f / det;
-    Point3 tv = ray.p - a;
-    float u = DotProd(tv, pv) * inv;
-    if (u < 0.0f || u > 1.0f) continue;
-    Point3 qv = tv ^ e1;
-    float v = DotProd(ray.dir, qv) * inv;
-    if (v < 0.0f || u + v > 1.0f) continue;
-    float d = DotProd(e2, qv) * inv;
-    if (d < 0.0f) continue;
-    if (!hit || d < best) {
-      hit = true;
-      best = d;
-      norm = (e1 ^ e2).Normalize();
-    }
-  }
-  if (hit) at = best;
-  return hit ? TRUE : FALSE;
+  return rayCache.For(mesh).Intersect(ray, at, norm) ? TRUE : FALSE;
 }
 
 TriObject* CreateNewTriObject() { return new TriObject(); }

@@ -2,6 +2,7 @@
 // The host's editable geometry objects: triangle, polygon and patch meshes.
 
 #include "host/sdk/mesh.h"
+#include "host/sdk/mesh_ray.h"
 #include "host/sdk/object.h"
 
 class TriObject : public GeomObject {
@@ -23,7 +24,12 @@ public:
   ReferenceTarget* Clone(RemapDir& remap) override;
   IOResult Save(ISave* isave) override;
   IOResult Load(ILoad* iload) override;
+  // Nearest hit in front of the origin, both faces of every triangle, through rayCache.
   int IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) override;
+
+  // The mesh's ray-cast hierarchy, rebuilt after a geometry change (writers of mesh.verts call
+  // mesh.InvalidateGeomCache or PointsWereChanged). Ray casts on one object are not concurrent.
+  MeshRayCache rayCache;
 };
 
 class PolyObject : public GeomObject {
