@@ -117,6 +117,7 @@ TEST_F(SceneFileLegacy, OldReferenceNumbersAreMovedOnceTheObjectKnowsItsVersion)
   options.storedData[scene.mod] = scene_test::ModifierDataV1(8, {0.5f, 0.25f});
   options.storedReferences[scene.mod] = {sources, scene.bone, second};
   std::vector<std::uint8_t> bytes = SaveBytes(&options);
+  sources->DeleteThis();  // only the file held it
   ASSERT_TRUE(Loads(bytes));
 
   TestModifier* mod = LoadedModifier();
