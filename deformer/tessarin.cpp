@@ -102,21 +102,30 @@ MSTR Tessarin::SubAnimName(int i, bool localized) {
 }
 
 RefTargetHandle Tessarin::GetReference(int i) {
-  if (i == kTessarinParamsRef) return pblock;
-  if (i == kSourceContainerRef) return sourceContainer;
+  if (i == kTessarinParamsRef) return pblockRef_;
+  if (i == kSourceContainerRef) return containerRef_;
   int bone = i - kFirstBoneRef;
   if (bone >= 0 && bone < table.boneCount) return table.bones[bone]->node;
   return nullptr;
 }
 
+// A loaded scene may put an old-style block in reference 0 until its conversion runs, and a
+// damaged one anything anywhere: references are kept as they come, the typed views only when the
+// class fits.
 void Tessarin::SetReference(int i, RefTargetHandle rtarg) {
   if (i == kTessarinParamsRef) {
-    pblock = static_cast<IParamBlock2*>(rtarg);
+    pblockRef_ = rtarg;
+    pblock = rtarg && rtarg->SuperClassID() == PARAMETER_BLOCK2_CLASS_ID ? static_cast<IParamBlock2*>(rtarg) : nullptr;
   } else if (i == kSourceContainerRef) {
-    sourceContainer = static_cast<IRefTargContainer*>(rtarg);
+    containerRef_ = rtarg;
+    sourceContainer = rtarg && rtarg->SuperClassID() == REF_TARGET_CLASS_ID && rtarg->ClassID() == refTargContainerClassID
+                          ? static_cast<IRefTargContainer*>(rtarg)
+                          : nullptr;
   } else {
     int bone = i - kFirstBoneRef;
-    if (bone >= 0 && bone < table.boneCount) table.bones[bone]->node = static_cast<INode*>(rtarg);
+    if (bone >= 0 && bone < table.boneCount)
+      table.bones[bone]->node =
+          rtarg && rtarg->SuperClassID() == BASENODE_CLASS_ID ? static_cast<INode*>(rtarg) : nullptr;
   }
 }
 

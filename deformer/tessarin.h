@@ -112,6 +112,9 @@ protected:
 private:
   // Moving bones down while references follow: guards NotifyRefChanged re-entry.
   bool removingBone_ = false;
+  // References 0 and 1 as they were set (pblock and sourceContainer are their typed views).
+  ReferenceTarget* pblockRef_ = nullptr;
+  ReferenceTarget* containerRef_ = nullptr;
 };
 
 // A new stamp from the system clock (100-ns units), never equal to the last one handed out.
