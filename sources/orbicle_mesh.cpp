@@ -83,7 +83,8 @@ void BuildOrbicleMesh(const OrbicleShape& shape, Mesh& mesh) {
     }
   }
   const int last = (R - 1) * S + 1;
-  for (int i = 0; i < S; ++i) SetFace(mesh.faces[f++], bottom, i == S - 1 ? last : last + i + 1, last + i, true, true, true);
+  for (int i = 0; i < S; ++i)
+    SetFace(mesh.faces[f++], bottom, i == S - 1 ? last : last + i + 1, last + i, true, true, true);
 
   // No texture coordinates; geometry and topology changed.
   mesh.InvalidateGeomCache();

@@ -55,8 +55,8 @@ IOResult Orbicle::Save(ISave* isave) {
 
 IOResult Orbicle::Load(ILoad* iload) {
   if (IOResult r = SimpleObject2::Load(iload); r != IO_OK) return r;
-  iload->RegisterPostLoadCallback(new ParamBlock2PLCB(kVersions, static_cast<int>(std::size(kVersions)), &orbicleParameters,
-                                                      this, kOrbicleParamsRef));
+  iload->RegisterPostLoadCallback(new ParamBlock2PLCB(kVersions, static_cast<int>(std::size(kVersions)),
+                                                      &orbicleParameters, this, kOrbicleParamsRef));
   IOResult r;
   while ((r = iload->OpenChunk()) == IO_OK) {
     IOResult read = IO_OK;

@@ -30,7 +30,8 @@ const Source kSources[] = {
 class InfluenceFunctionTest : public InfluenceSourceTest {
 protected:
   ScriptCallResult Get(ReferenceTarget* target, int vertex) {
-    return ScriptCallFunction(source_, source_info_->id, L"get_influence", {FPValue::Ref(target), FPValue::Int(vertex)});
+    return ScriptCallFunction(source_, source_info_->id, L"get_influence",
+                              {FPValue::Ref(target), FPValue::Int(vertex)});
   }
   ScriptCallResult Set(ReferenceTarget* target, int vertex, float value) {
     return ScriptCallFunction(source_, source_info_->id, L"set_influence",
