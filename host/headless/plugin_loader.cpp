@@ -40,7 +40,10 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& path, std::s
     SetError(error, path + ": no such plug-in module");
     return nullptr;
   }
-  LibraryGuard guard{dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)};
+  // The library stays mapped until the process ends, even after it is unloaded: objects of the
+  // module still alive somewhere keep their code, and the runtime libraries it brought in (the
+  // OpenMP runtime) keep their data until their own clean-up at exit.
+  LibraryGuard guard{dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)};
   if (!guard.library) {
     const char* why = dlerror();
     SetError(error, path + ": cannot be loaded: " + (why ? why : "unknown reason"));

@@ -20,7 +20,7 @@ public:
   static std::unique_ptr<PluginModule> Load(const std::string& path, std::string* error = nullptr);
 
   // Unloads: LibShutdown, the descriptors leave the host's class directory, the library is
-  // closed. Every object created through the module must be deleted before.
+  // closed. Its code stays mapped until the process ends (its static data is destroyed then).
   ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
