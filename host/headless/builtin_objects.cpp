@@ -1,4 +1,5 @@
 #include "host/headless/builtin_objects.h"
+#include "host/headless/mesh_painter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -329,4 +330,5 @@ void RegisterBuiltinClasses(std::vector<std::unique_ptr<ClassDesc>>& owned) {
   owned.push_back(std::make_unique<BuiltinClassDesc<BoneGeometryObject>>(L"Bone", GEOMOBJECT_CLASS_ID, boneObjectClassID));
   owned.push_back(std::make_unique<BuiltinClassDesc<LegacyBoneObject>>(L"Legacy Bone", LEGACY_BONE_SUPERCLASS_ID, legacyBoneClassID));
   owned.push_back(std::make_unique<BuiltinClassDesc<RefTargContainer>>(L"RefTargContainer", REF_TARGET_CLASS_ID, refTargContainerClassID));
+  owned.push_back(std::make_unique<BuiltinClassDesc<PainterObject>>(L"Painter", REF_TARGET_CLASS_ID, PAINTER_CLASS_ID));
 }

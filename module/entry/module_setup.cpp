@@ -11,6 +11,7 @@
 #include "module/resources/string_table.h"
 #include "persistence/import/exchange_import.h"
 #include "sources/fluxel.h"
+#include "sources/fx_ob_painter.h"
 #include "sources/influence_passes.h"
 #include "sources/orbicle.h"
 
@@ -54,5 +55,6 @@ ModuleAttachment::ModuleAttachment() {
   LoadCursorsAndAccelerators(instance);
   InstallFactories();
   InstallInfluencePasses();
+  InstallInfluencePainting();
   InstallExchangeImport();
 }
