@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
   AddDemoCommand(app, chosen);
   AddRunCommand(app, chosen);
   AddDumpCommand(app, chosen);
+  AddTsmInfoCommand(app, chosen);
+  AddImportTsmCommand(app, chosen);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -21,3 +21,5 @@ using CommandAction = std::function<int(const CommandIo&)>;
 void AddDemoCommand(CLI::App& app, CommandAction& chosen);
 void AddRunCommand(CLI::App& app, CommandAction& chosen);
 void AddDumpCommand(CLI::App& app, CommandAction& chosen);
+void AddTsmInfoCommand(CLI::App& app, CommandAction& chosen);
+void AddImportTsmCommand(CLI::App& app, CommandAction& chosen);
