@@ -25,6 +25,7 @@ public:
     host.SetTime(ctx_.Ticks(scene_.time));
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
       const NodeSpec& spec = scene_.nodes[i];
+      if (Object* obj = objects_[spec.name]) spec.object->Finish(ctx_, *ctx_.nodes.at(spec.name), *obj);
       for (std::size_t m = 0; m < spec.modifiers.size(); ++m)
         spec.modifiers[m]->Finish(ctx_, *ctx_.nodes.at(spec.name), *stacks[i][m]);
     }
@@ -65,15 +66,23 @@ private:
     std::vector<Modifier*> stack;
     if (!spec.object) return stack;
     Object* obj = spec.object->Create(ctx_);
+    objects_[spec.name] = obj;
     if (spec.modifiers.empty()) {
       node->SetObjectRef(obj);
       return stack;
     }
-    IDerivedObject* derived = CreateDerivedObject(obj);
-    node->SetObjectRef(derived);
+    // Object-space modifiers on a stack over the object; world-space ones on a stack above it.
+    // The node holds both before any modifier is made, so that nothing leaks when one fails.
+    bool objectSpace = false, worldSpace = false;
+    for (const auto& m : spec.modifiers) (m->WorldSpace() ? worldSpace : objectSpace) = true;
+    IDerivedObject* derived = objectSpace ? CreateDerivedObject(obj) : nullptr;
+    Object* below = derived ? static_cast<Object*>(derived) : obj;
+    IDerivedObject* wsDerived = worldSpace ? CreateWSDerivedObject(below) : nullptr;
+    node->SetObjectRef(wsDerived ? static_cast<Object*>(wsDerived) : below);
     for (const auto& m : spec.modifiers) {
       Modifier* mod = m->Create(ctx_);
-      derived->AddModifier(mod);  // on top: the description lists the stack bottom first
+      // On top: the description lists each stack bottom first.
+      (m->WorldSpace() ? wsDerived : derived)->AddModifier(mod);
       stack.push_back(mod);
     }
     return stack;
@@ -81,6 +90,7 @@ private:
 
   const SceneDescription& scene_;
   BuildContext ctx_;
+  std::map<std::string, Object*> objects_;  // each node's base object, by node name
 };
 
 }  // namespace

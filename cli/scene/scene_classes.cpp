@@ -7,6 +7,7 @@ void RegisterSceneClasses(SceneClassRegistry& registry) {
   RegisterGeometryClasses(registry);
   RegisterHelperClasses(registry);
   RegisterTessarinModifier(registry);
+  RegisterInfluenceSources(registry);
 }
 
 template <class Map>

@@ -46,3 +46,4 @@ const SceneClassRegistry& SceneClasses();
 void RegisterGeometryClasses(SceneClassRegistry& registry);
 void RegisterHelperClasses(SceneClassRegistry& registry);
 void RegisterTessarinModifier(SceneClassRegistry& registry);
+void RegisterInfluenceSources(SceneClassRegistry& registry);

@@ -27,6 +27,11 @@ public:
   // The number of vertices the object's mesh has, for checking per-vertex data; none when the
   // object is not a mesh.
   virtual std::optional<int> VertexCount() const { return std::nullopt; }
+  // Called once every node, object and modifier of the scene exists, at the scene's current
+  // time, before the node's modifiers finish: what refers to other nodes' objects or modifiers.
+  virtual void Finish(BuildContext& ctx, INode& node, Object& object) const {
+    (void)ctx; (void)node; (void)object;
+  }
 };
 
 // One modifier of a node's stack.
@@ -44,6 +49,8 @@ public:
   }
   // Where the modifier is described (a JSON pointer), for errors found while building.
   const std::string& Pointer() const { return pointer_; }
+  // A world-space modifier: it goes on the node's world-space stack, above the object space.
+  virtual bool WorldSpace() const { return false; }
 
 private:
   std::string pointer_;

@@ -7,6 +7,7 @@
 #include "cli/scene/mesh_snapshot.h"
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/skin_access.h"
+#include "cli/scene/source_dump.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/utf8_text.h"
 #include "host/sdk/iparamb2.h"
@@ -123,6 +124,7 @@ json DumpSkins(const DumpOptions& options) {
   json list = json::array();
   for (const SkinRef& s : skins) list.push_back(SkinJson(s, options, t));
   doc["skins"] = list;
+  doc["sources"] = DumpSources(t);
   if (options.positionsFrame) {
     TheHost().SetTime(t);
     json meshes = json::array();
@@ -185,6 +187,7 @@ std::string DumpText(const json& dump) {
       }
     }
   }
+  if (dump.contains("sources")) SourcesText(dump["sources"], out);
   if (dump.contains("deformed")) {
     out << "\ndeformed world positions at frame " << Num(dump["deformed"]["frame"]) << ":\n";
     for (const json& mesh : dump["deformed"]["meshes"]) {
