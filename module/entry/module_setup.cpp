@@ -10,10 +10,13 @@
 #include "module/resources/resource_ids.h"
 #include "module/resources/string_table.h"
 #include "persistence/import/exchange_import.h"
+#include "persistence/skin_chunks/skin_storage.h"
 #include "sources/fluxel.h"
 #include "sources/fx_ob_painter.h"
 #include "sources/influence_passes.h"
+#include "sources/motion_settings_lookup.h"
 #include "sources/orbicle.h"
+#include "sources/wobblex.h"
 
 namespace {
 
@@ -28,6 +31,7 @@ void LoadCursorsAndAccelerators(HINSTANCE instance) {
 // Classes whose factory is not installed here create nothing.
 void InstallFactories() {
   GetTessarinDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Tessarin()); });
+  GetWobblexDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Wobblex()); });
   GetOrbicleDesc()->SetFactory([]() -> void* { return static_cast<Object*>(new (std::nothrow) Orbicle()); });
   GetFluxelDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Fluxel()); });
 }
@@ -57,4 +61,6 @@ ModuleAttachment::ModuleAttachment() {
   InstallInfluencePasses();
   InstallInfluencePainting();
   InstallExchangeImport();
+  InstallSkinStorage();
+  InstallMotionSettingsLookup();
 }
