@@ -37,7 +37,8 @@ json DemoScene(int frames) {
                      {"axis", "x"}}},
                    {"modifiers",
                     json::array({{{"type", "Tessarin"},
-                                  {"switches", {{"use_dual_quaternion", true}}},
+                                  {"switches",
+                                   {{"use_dual_quaternion", true}, {"use_inertia", true}, {"use_oscillation", true}}},
                                   {"bones", json::array({{{"node", "Elbow"}, {"falloff", 0.6}},
                                                          {{"node", "Wrist"}, {"falloff", 0.6}},
                                                          {{"node", "Tip"}, {"falloff", 0.6}}})}}})}});
@@ -53,7 +54,18 @@ json DemoScene(int frames) {
                    {"position", {10, 0, 0}},
                    {"object", joint},
                    {"keys", BendKeys(frames, {0, 35, -30, 35, 0})}});
-  nodes.push_back({{"name", "Tip"}, {"parent", "Wrist"}, {"position", {10, 0, 0}}, {"object", joint}});
+  // The last link trails the wrist's swing and wobbles up and down while it settles.
+  nodes.push_back({{"name", "Tip"},
+                   {"parent", "Wrist"},
+                   {"position", {10, 0, 0}},
+                   {"object", joint},
+                   {"modifiers",
+                    json::array({{{"type", "Wobblex"},
+                                  {"delay", 3},
+                                  {"skid", 50},
+                                  {"amplitude_z", 6},
+                                  {"period_z", 12},
+                                  {"throbbing_z", 30}}})}});
   return {{"format", "tessarin-scene"},
           {"version", 1},
           {"frameRate", 30},

@@ -1,7 +1,7 @@
 #pragma once
 // The built-in demo: a limb-like tube of 20,608 vertices along x, skinned with dual-quaternion
 // blending to a chain of three animated link bones (legacy bone joints Shoulder → Elbow → Wrist
-// → Tip), as a scene description.
+// → Tip), as a scene description. The last link carries secondary motion: it lags and wobbles.
 
 #include <nlohmann/json.hpp>
 

@@ -8,6 +8,7 @@ void RegisterSceneClasses(SceneClassRegistry& registry) {
   RegisterHelperClasses(registry);
   RegisterTessarinModifier(registry);
   RegisterInfluenceSources(registry);
+  RegisterWobblexModifier(registry);
 }
 
 template <class Map>

@@ -47,3 +47,4 @@ void RegisterGeometryClasses(SceneClassRegistry& registry);
 void RegisterHelperClasses(SceneClassRegistry& registry);
 void RegisterTessarinModifier(SceneClassRegistry& registry);
 void RegisterInfluenceSources(SceneClassRegistry& registry);
+void RegisterWobblexModifier(SceneClassRegistry& registry);
