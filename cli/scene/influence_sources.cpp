@@ -202,8 +202,8 @@ public:
 std::unique_ptr<ObjectSpec> ReadOrbicle(const JsonView& json, const ClassReadContext& ctx) {
   json.AllowOnly({"type", "length", "width", "height", "segments", "blend", "direction", "disabled", "renderable",
                   "influence"});
-  auto spec = std::make_unique<OrbicleSpec>(json.Pointer());
-  SourceSettings& s = spec->settings;
+  auto parsed = std::make_unique<OrbicleSpec>(json.Pointer());
+  SourceSettings& s = parsed->settings;
   for (const char* size : {"length", "width", "height"}) s.Number(json, size, 0.0001, 1000000.0);
   s.Integer(json, "segments", 4, 200);
   s.Integer(json, "blend", 0, 100);
@@ -211,21 +211,21 @@ std::unique_ptr<ObjectSpec> ReadOrbicle(const JsonView& json, const ClassReadCon
   s.Switch(json, "disabled");
   s.Switch(json, "renderable");
   if (json.Has("influence")) s.tables = ReadTables(json["influence"], ctx);
-  return spec;
+  return parsed;
 }
 
 std::unique_ptr<ModifierSpec> ReadFluxel(const JsonView& json, const ClassReadContext& ctx) {
   json.AllowOnly({"type", "origin", "blend", "direction", "disabled", "influence"});
   if (!ctx.node.object || !ctx.node.object->VertexCount())
     json.Fail("a Fluxel modifier needs a mesh object on its node: the mesh is the collision surface");
-  auto spec = std::make_unique<FluxelSpec>(json.Pointer());
-  SourceSettings& s = spec->settings;
+  auto parsed = std::make_unique<FluxelSpec>(json.Pointer());
+  SourceSettings& s = parsed->settings;
   s.Switch(json, "origin");
   s.Integer(json, "blend", 0, 100);
   s.Direction(json);
   s.Switch(json, "disabled");
   if (json.Has("influence")) s.tables = ReadTables(json["influence"], ctx);
-  return spec;
+  return parsed;
 }
 
 }  // namespace

@@ -24,62 +24,62 @@ public:
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) stacks[i] = Fill(scene_.nodes[i]);
     host.SetTime(ctx_.Ticks(scene_.time));
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
-      const NodeSpec& spec = scene_.nodes[i];
-      if (Object* obj = objects_[spec.name]) spec.object->Finish(ctx_, *ctx_.nodes.at(spec.name), *obj);
-      for (std::size_t m = 0; m < spec.modifiers.size(); ++m)
-        spec.modifiers[m]->Finish(ctx_, *ctx_.nodes.at(spec.name), *stacks[i][m]);
+      const NodeSpec& parsed = scene_.nodes[i];
+      if (Object* obj = objects_[parsed.name]) parsed.object->Finish(ctx_, *ctx_.nodes.at(parsed.name), *obj);
+      for (std::size_t m = 0; m < parsed.modifiers.size(); ++m)
+        parsed.modifiers[m]->Finish(ctx_, *ctx_.nodes.at(parsed.name), *stacks[i][m]);
     }
   }
 
 private:
   // The node and, first, its parent chain.
   SceneNode* Create(std::size_t i) {
-    const NodeSpec& spec = scene_.nodes[i];
-    if (auto it = ctx_.nodes.find(spec.name); it != ctx_.nodes.end()) return it->second;
-    SceneNode* parent = spec.parent.empty() ? nullptr : Create(std::size_t(scene_.NodeIndex(spec.parent)));
-    SceneNode* node = TheHost().CreateNode(Wide(spec.name), nullptr, parent);
-    ctx_.nodes[spec.name] = node;
+    const NodeSpec& parsed = scene_.nodes[i];
+    if (auto it = ctx_.nodes.find(parsed.name); it != ctx_.nodes.end()) return it->second;
+    SceneNode* parent = parsed.parent.empty() ? nullptr : Create(std::size_t(scene_.NodeIndex(parsed.parent)));
+    SceneNode* node = TheHost().CreateNode(Wide(parsed.name), nullptr, parent);
+    ctx_.nodes[parsed.name] = node;
     return node;
   }
 
   // Transform, keys, offset, colour, object and modifiers; returns the modifiers bottom first.
-  std::vector<Modifier*> Fill(const NodeSpec& spec) {
-    SceneNode* node = ctx_.nodes.at(spec.name);
+  std::vector<Modifier*> Fill(const NodeSpec& parsed) {
+    SceneNode* node = ctx_.nodes.at(parsed.name);
     TransformTrack& track = node->Track();
-    track.position = spec.position;
-    track.rotation = spec.rotation;
-    track.scale = spec.scale;
-    for (const TransformKey& key : spec.keys) {
+    track.position = parsed.position;
+    track.rotation = parsed.rotation;
+    track.scale = parsed.scale;
+    for (const TransformKey& key : parsed.keys) {
       TimeValue t = ctx_.Ticks(key.frame);
       if (key.position) track.positionKeys[t] = *key.position;
       if (key.rotation) track.rotationKeys[t] = *key.rotation;
       if (key.scale) track.scaleKeys[t] = *key.scale;
     }
     node->TransformChanged();
-    if (spec.offset) {
-      node->SetObjOffsetPos(spec.offset->position);
-      node->SetObjOffsetRot(spec.offset->rotation);
-      node->SetObjOffsetScale(ScaleValue(spec.offset->scale, Quat()));
+    if (parsed.offset) {
+      node->SetObjOffsetPos(parsed.offset->position);
+      node->SetObjOffsetRot(parsed.offset->rotation);
+      node->SetObjOffsetScale(ScaleValue(parsed.offset->scale, Quat()));
     }
-    if (spec.wireColor) node->SetWireColor(*spec.wireColor);
+    if (parsed.wireColor) node->SetWireColor(*parsed.wireColor);
 
     std::vector<Modifier*> stack;
-    if (!spec.object) return stack;
-    Object* obj = spec.object->Create(ctx_);
-    objects_[spec.name] = obj;
-    if (spec.modifiers.empty()) {
+    if (!parsed.object) return stack;
+    Object* obj = parsed.object->Create(ctx_);
+    objects_[parsed.name] = obj;
+    if (parsed.modifiers.empty()) {
       node->SetObjectRef(obj);
       return stack;
     }
     // Object-space modifiers on a stack over the object; world-space ones on a stack above it.
     // The node holds both before any modifier is made, so that nothing leaks when one fails.
     bool objectSpace = false, worldSpace = false;
-    for (const auto& m : spec.modifiers) (m->WorldSpace() ? worldSpace : objectSpace) = true;
+    for (const auto& m : parsed.modifiers) (m->WorldSpace() ? worldSpace : objectSpace) = true;
     IDerivedObject* derived = objectSpace ? CreateDerivedObject(obj) : nullptr;
     Object* below = derived ? static_cast<Object*>(derived) : obj;
     IDerivedObject* wsDerived = worldSpace ? CreateWSDerivedObject(below) : nullptr;
     node->SetObjectRef(wsDerived ? static_cast<Object*>(wsDerived) : below);
-    for (const auto& m : spec.modifiers) {
+    for (const auto& m : parsed.modifiers) {
       Modifier* mod = m->Create(ctx_);
       // On top: the description lists each stack bottom first.
       (m->WorldSpace() ? wsDerived : derived)->AddModifier(mod);

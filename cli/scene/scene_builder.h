@@ -10,7 +10,7 @@
 
 class SceneNode;
 
-// What class specs build with: the scene's nodes by name, time conversion, and the way to
+// What the parsed class entries build with: the scene's nodes by name, time conversion, and the way to
 // report what the plug-in refused.
 class BuildContext {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The classes a description can name in "type": each object and modifier class registers a
-// reader that turns its JSON into a spec. New classes add a registration function to
+// reader that turns its JSON into a parsed entry. New classes add a registration function to
 // RegisterSceneClasses (scene_classes.cpp) and need no change to the description reader.
 
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 // A scene description read from JSON, before anything exists in the host: nodes with their
 // transforms and animation, and for each node an object and a modifier stack given by class
-// specs. A spec is checked completely when it is read, so building cannot fail on bad input;
+// parsed entries. A parsed entry is checked completely when it is read, so building cannot fail on bad input;
 // only the plug-in itself can still refuse (a bone, an attachment).
 
 #include <filesystem>

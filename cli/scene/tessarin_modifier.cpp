@@ -103,7 +103,7 @@ private:
 constexpr const char* kSwitchNames[] = {"use_inertia",  "use_oscillation",     "use_stack", "use_orbicles",
                                         "use_fluxels", "use_dual_quaternion", "use_linked"};
 
-void ReadSwitches(const JsonView& json, TessarinSpec& spec) {
+void ReadSwitches(const JsonView& json, TessarinSpec& parsed) {
   json.RequireObject();
   for (const auto& [key, value] : json.Value().items()) {
     (void)value;
@@ -115,7 +115,7 @@ void ReadSwitches(const JsonView& json, TessarinSpec& spec) {
       for (const char* n : kSwitchNames) list += (list.empty() ? "" : ", ") + std::string(n);
       item.Fail("unknown switch \"" + key + "\" (expected one of: " + list + ")");
     }
-    spec.switches.emplace_back(key, item.AsBool());
+    parsed.switches.emplace_back(key, item.AsBool());
   }
 }
 
@@ -204,11 +204,11 @@ BoneSpec ReadBoneSpec(const JsonView& json, const ClassReadContext& ctx, std::op
 
 std::unique_ptr<ModifierSpec> ReadTessarin(const JsonView& json, const ClassReadContext& ctx) {
   json.AllowOnly({"type", "switches", "settings", "bones", "blendMix"});
-  auto spec = std::make_unique<TessarinSpec>(json.Pointer());
+  auto parsed = std::make_unique<TessarinSpec>(json.Pointer());
   std::optional<int> vertexCount = ctx.node.object ? ctx.node.object->VertexCount() : std::nullopt;
   if (!vertexCount) json.Fail("a Tessarin modifier needs a mesh object on its node");
-  if (json.Has("switches")) ReadSwitches(json["switches"], *spec);
-  if (json.Has("settings")) ReadSettings(json["settings"], spec->settings);
+  if (json.Has("switches")) ReadSwitches(json["switches"], *parsed);
+  if (json.Has("settings")) ReadSettings(json["settings"], parsed->settings);
   if (json.Has("bones")) {
     JsonView bones = json["bones"];
     bones.RequireArray();
@@ -218,17 +218,17 @@ std::unique_ptr<ModifierSpec> ReadTessarin(const JsonView& json, const ClassRead
       auto [it, added] = seen.emplace(b.node, i);
       if (!added)
         bones[i]["node"].Fail("node \"" + b.node + "\" is already bone " + std::to_string(it->second));
-      spec->bones.push_back(std::move(b));
+      parsed->bones.push_back(std::move(b));
     }
   }
   if (json.Has("blendMix")) {
     JsonView mix = json["blendMix"];
-    if (mix.Value().is_number()) spec->blendMixAll = float(mix.AsNumber(0.0, 1.0));
-    else ReadPerVertex<float>(mix, *vertexCount, spec->blendMix, 1.0f, [](const JsonView& v) {
+    if (mix.Value().is_number()) parsed->blendMixAll = float(mix.AsNumber(0.0, 1.0));
+    else ReadPerVertex<float>(mix, *vertexCount, parsed->blendMix, 1.0f, [](const JsonView& v) {
       return float(v.AsNumber(0.0, 1.0));
     });
   }
-  return spec;
+  return parsed;
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ std::unique_ptr<ModifierSpec> ReadWobblex(const JsonView& json, const ClassReadC
   json.AllowOnly({"type", "delay", "skid", "amplitude_x", "period_x", "shift_x", "throbbing_x", "amplitude_y",
                   "period_y", "shift_y", "throbbing_y", "amplitude_z", "period_z", "shift_z", "throbbing_z",
                   "lock_x", "lock_y", "lock_z"});
-  auto spec = std::make_unique<WobblexSpec>(json.Pointer());
+  auto parsed = std::make_unique<WobblexSpec>(json.Pointer());
   for (const IntegerParameter& p : kParameters) {
     if (!json.Has(p.name)) continue;
     JsonView item = json[p.name];
@@ -82,9 +82,9 @@ std::unique_ptr<ModifierSpec> ReadWobblex(const JsonView& json, const ClassReadC
     } else {
       v = item.AsInteger(p.min, p.max);
     }
-    spec->values.emplace_back(p.name, static_cast<int>(std::min(v, p.max)));
+    parsed->values.emplace_back(p.name, static_cast<int>(std::min(v, p.max)));
   }
-  return spec;
+  return parsed;
 }
 
 }  // namespace

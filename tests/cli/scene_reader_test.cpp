@@ -1,5 +1,5 @@
 // Reading scene descriptions: malformed input gives the file, the place and the problem; valid
-// input gives the nodes, transforms, keys and class specs it describes.
+// input gives the nodes, transforms, keys and class entries it describes.
 
 #include <gtest/gtest.h>
 
