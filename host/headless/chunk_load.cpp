@@ -99,8 +99,9 @@ void ChunkLoad::RunPostLoadCallbacks() {
   while (!callbacks_.empty()) {
     std::vector<std::unique_ptr<PostLoadCallback>> round;
     round.swap(callbacks_);
-    std::stable_sort(round.begin(), round.end(),
-                     [](const auto& a, const auto& b) { return a->Priority() < b->Priority(); });
+    // Stable by priority, in place: an insertion sort needs no temporary buffer.
+    for (std::size_t i = 1; i < round.size(); ++i)
+      for (std::size_t j = i; j > 0 && round[j]->Priority() < round[j - 1]->Priority(); --j) std::swap(round[j], round[j - 1]);
     for (auto& cb : round) cb->proc(this);
   }
 }
