@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   AddDumpCommand(app, chosen);
   AddTsmInfoCommand(app, chosen);
   AddImportTsmCommand(app, chosen);
+  AddAboutCommand(app, chosen);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -23,3 +23,6 @@ void AddRunCommand(CLI::App& app, CommandAction& chosen);
 void AddDumpCommand(CLI::App& app, CommandAction& chosen);
 void AddTsmInfoCommand(CLI::App& app, CommandAction& chosen);
 void AddImportTsmCommand(CLI::App& app, CommandAction& chosen);
+void AddSaveCommand(CLI::App& app, CommandAction& chosen);
+void AddPaintCommand(CLI::App& app, CommandAction& chosen);
+void AddAboutCommand(CLI::App& app, CommandAction& chosen);
