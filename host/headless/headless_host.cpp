@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "host/headless/builtin_objects.h"
+#include "host/headless/rollup_pages.h"
 
 namespace {
 
@@ -40,6 +41,13 @@ HeadlessHost::HeadlessHost()
 }
 
 HeadlessHost::~HeadlessHost() { ResetScene(); }
+
+HWND HeadlessHost::AddRollupPage(HINSTANCE instance, const MCHAR* dlgTemplate, DLGPROC proc, const MCHAR* title,
+                                 LPARAM param, DWORD flags, int category) {
+  return AddRollupPageTo(instance, dlgTemplate, proc, title, param, flags, category);
+}
+
+void HeadlessHost::DeleteRollupPage(HWND page) { DeleteRollupPageOf(page); }
 
 void HeadlessHost::SetTime(TimeValue t, BOOL redraw) {
   (void)redraw;

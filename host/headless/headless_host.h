@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "host/headless/action_manager.h"
 #include "host/headless/message_log.h"
 #include "host/headless/scene_node.h"
-#include "host/sdk/interface.h"
+#include "host/sdk/iobjparam.h"
 #include "host/sdk/iparamb2.h"
 
-class HeadlessHost : public Interface, public IScene {
+class HeadlessHost : public IObjParam, public IScene {
 public:
   HeadlessHost();
   ~HeadlessHost() override;
@@ -36,6 +37,12 @@ public:
   HWND GetMAXHWnd() override { return mainWindow_; }
   void RedrawViews(TimeValue t) override { (void)t; ++redraws_; }
   void ForceCompleteRedraw(BOOL doDisabled = TRUE) override { (void)doDisabled; ++redraws_; }
+  IActionManager* GetActionManager() override { return &actions_; }
+
+  // IObjParam: pages in the headless command panel (host/headless/rollup_pages.h).
+  HWND AddRollupPage(HINSTANCE instance, const MCHAR* dlgTemplate, DLGPROC proc, const MCHAR* title, LPARAM param = 0,
+                     DWORD flags = 0, int category = 4000) override;
+  void DeleteRollupPage(HWND page) override;
 
   // IScene
   int EnumTree(ITreeEnumProc* proc) override;
@@ -61,6 +68,7 @@ public:
   void ClearCommands() { commands_.clear(); }
   int RedrawCount() const { return redraws_; }
   MessageLog& Messages() { return messages_; }
+  HeadlessActionManager& Actions() { return actions_; }
 
 private:
   TimeValue time_ = 0;
@@ -73,6 +81,7 @@ private:
   int redraws_ = 0;
   HWND mainWindow_;
   MessageLog messages_;
+  HeadlessActionManager actions_;
 };
 
 // The one running headless application.

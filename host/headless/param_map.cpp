@@ -1,10 +1,12 @@
 #include "host/headless/param_map.h"
 
 #include "host/headless/validated_value.h"
+#include "host/sdk/winuser.h"
 
 ParamMap2::ParamMap2(IParamBlock2* block, ParamMap2UserDlgProc* proc) : proc_(proc) { SetParamBlock(block); }
 
 ParamMap2::~ParamMap2() {
+  if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, 0);  // its window no longer reaches the map
   if (block_ && block_->GetMap() == this) block_->SetMap(nullptr);
 }
 

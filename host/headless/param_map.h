@@ -17,7 +17,9 @@ public:
   ParamMap2UserDlgProc* GetUserDlgProc() override { return proc_; }
   void SetUserDlgProc(ParamMap2UserDlgProc* proc) override { proc_ = proc; }
   void Invalidate() override { ++invalidations_; }
-  HWND GetHWnd() override { return nullptr; }
+  // The rollout's dialog window (none when its template is missing).
+  HWND GetHWnd() override { return window_; }
+  void SetHWnd(HWND window) { window_ = window; }
 
   // A value typed into the control of parameter id at t: stored only when the parameter's
   // validator accepts it (SetValidatedValue).
@@ -28,4 +30,5 @@ private:
   IParamBlock2* block_ = nullptr;
   ParamMap2UserDlgProc* proc_ = nullptr;
   int invalidations_ = 0;
+  HWND window_ = nullptr;
 };

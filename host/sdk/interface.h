@@ -7,6 +7,7 @@
 #include "host/sdk/inode.h"
 
 class ClassDesc;
+class IActionManager;
 
 // Return codes of ITreeEnumProc::callback.
 inline constexpr int TREE_CONTINUE = 0;
@@ -52,6 +53,8 @@ public:
 
   virtual void ExecuteMAXCommand(int id) = 0;
   virtual HWND GetMAXHWnd() = 0;
+  // Where keyboard action contexts are registered.
+  virtual IActionManager* GetActionManager() = 0;
   virtual void RedrawViews(TimeValue t) = 0;
   virtual void ForceCompleteRedraw(BOOL doDisabled = TRUE) = 0;
 };
