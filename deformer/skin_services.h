@@ -10,9 +10,11 @@
 #include "host/sdk/maxtypes.h"
 #include "host/sdk/point3.h"
 
+class Animatable;
 class ISave;
 class ILoad;
 class INode;
+class IObjParam;
 class Tessarin;
 struct MotionSettings;
 
@@ -33,6 +35,11 @@ struct SkinServices {
   // dialog; false when the dialog was cancelled or the file was not applied (the skin then
   // showed its message).
   bool (*importExchangeFile)(Tessarin& skin) = nullptr;
+
+  // The skin's command-panel page (the user-interface shell): opened while the host edits the
+  // modifier, closed when the editing ends. Without them the modifier shows no page.
+  void (*beginEditParams)(Tessarin& skin, IObjParam* ip, ULONG flags, Animatable* prev) = nullptr;
+  void (*endEditParams)(Tessarin& skin, IObjParam* ip, ULONG flags, Animatable* next) = nullptr;
 };
 
 SkinServices& GetSkinServices();

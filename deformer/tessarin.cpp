@@ -92,6 +92,14 @@ BaseInterface* Tessarin::GetInterface(Interface_ID id) {
   return Modifier::GetInterface(id);
 }
 
+void Tessarin::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
+  if (auto begin = GetSkinServices().beginEditParams) begin(*this, ip, flags, prev);
+}
+
+void Tessarin::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
+  if (auto end = GetSkinServices().endEditParams) end(*this, ip, flags, next);
+}
+
 IParamBlock2* Tessarin::GetParamBlockByID(BlockID id) { return pblock && pblock->ID() == id ? pblock : nullptr; }
 
 Animatable* Tessarin::SubAnim(int i) { return i == 0 ? pblock : nullptr; }

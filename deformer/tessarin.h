@@ -54,6 +54,10 @@ public:
   IOResult Load(ILoad* iload) override;
   int RemapRefOnLoad(int iref) override;
 
+  // --- Command-panel page (the user-interface shell installs it through the skin services) ---
+  void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) override;
+  void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) override;
+
   // --- Sub-object levels and selection (defined in tessarin_subobjects.cpp) ---
   // The modifier announces "Bone" and "Vertex" but stays at object level: activating a level
   // is ignored and every selection operation does nothing.
@@ -92,6 +96,8 @@ public:
   std::uint64_t instanceStamp = 0;
   // The internal editing interface (GetInterface(SKIN_EDITOR_INTERFACE_ID)).
   TessarinEditor editor{*this};
+  // The window of the command-panel page while the modifier is edited, else none.
+  HWND pagePanel = nullptr;
 
   // The scene node that carries the modifier: nodeCache, filled on first use from the
   // modifier's dependents.

@@ -4,6 +4,7 @@
 
 #include "deformer/tessarin.h"
 #include "host/sdk/winresources.h"
+#include "module/entry/module_build_time.h"
 #include "module/registry/class_descs.h"
 #include "module/resources/module_handles.h"
 #include "module/resources/resource_directory.h"
@@ -17,6 +18,7 @@
 #include "sources/motion_settings_lookup.h"
 #include "sources/orbicle.h"
 #include "sources/wobblex.h"
+#include "ui/ui_install.h"
 
 namespace {
 
@@ -63,4 +65,5 @@ ModuleAttachment::ModuleAttachment() {
   InstallExchangeImport();
   InstallSkinStorage();
   InstallMotionSettingsLookup();
+  InstallUserInterface(kModuleBuildTime);
 }

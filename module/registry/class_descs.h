@@ -39,6 +39,23 @@ private:
   ObjectFactory factory_;
 };
 
+// Builds one new keyboard action table; the caller owns it.
+using ActionTableFactory = ActionTable* (*)();
+
+// The skin modifier's descriptor: one action table, built anew on every request by the factory
+// that the user-interface shell installs (none without it).
+class TessarinClassDesc : public PluginClassDesc {
+public:
+  TessarinClassDesc();
+  int NumActionTables() override { return actionTables_ ? 1 : 0; }
+  // A new table whatever the index; the host owns it.
+  ActionTable* GetActionTable(int i) override;
+  void SetActionTableFactory(ActionTableFactory factory) { actionTables_ = factory; }
+
+private:
+  ActionTableFactory actionTables_ = nullptr;
+};
+
 // The class-level creation values of new orbicles: the creation method (1, centre first) is the
 // only one read; the segment count, point and float are kept for the creation rollout.
 struct OrbicleClassParams {
@@ -59,7 +76,7 @@ public:
 OrbicleClassParams& OrbicleCreationParams();
 
 // Index order of the module's class list: 0 Tessarin, 1 Wobblex, 2 Orbicle, 3 Fluxel.
-PluginClassDesc* GetTessarinDesc();
+TessarinClassDesc* GetTessarinDesc();
 PluginClassDesc* GetWobblexDesc();
 PluginClassDesc* GetOrbicleDesc();
 PluginClassDesc* GetFluxelDesc();

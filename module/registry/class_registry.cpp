@@ -26,6 +26,13 @@ void* PluginClassDesc::Create(BOOL loading) {
 const MCHAR* PluginClassDesc::Category() { return GetString(30); }
 HINSTANCE PluginClassDesc::HInstance() { return GetModuleInstance(); }
 
+TessarinClassDesc::TessarinClassDesc() : PluginClassDesc(L"Tessarin", OSM_CLASS_ID, TESSARIN_CLASS_ID) {}
+
+ActionTable* TessarinClassDesc::GetActionTable(int i) {
+  (void)i;
+  return actionTables_ ? actionTables_() : nullptr;
+}
+
 OrbicleClassDesc::OrbicleClassDesc() : PluginClassDesc(L"Orbicle", GEOMOBJECT_CLASS_ID, ORBICLE_CLASS_ID) {}
 
 void OrbicleClassDesc::ResetClassParams(BOOL fileReset) {
@@ -38,8 +45,8 @@ OrbicleClassParams& OrbicleCreationParams() {
   return params;
 }
 
-PluginClassDesc* GetTessarinDesc() {
-  static PluginClassDesc desc(L"Tessarin", OSM_CLASS_ID, TESSARIN_CLASS_ID);
+TessarinClassDesc* GetTessarinDesc() {
+  static TessarinClassDesc desc;
   return &desc;
 }
 
