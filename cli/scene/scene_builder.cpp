@@ -23,6 +23,7 @@ public:
     std::vector<std::vector<Modifier*>> stacks(scene_.nodes.size());
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) stacks[i] = Fill(scene_.nodes[i]);
     host.SetTime(ctx_.Ticks(scene_.time));
+    if (scene_.frames) host.SetAnimRange(Interval(ctx_.Ticks(scene_.frames->first), ctx_.Ticks(scene_.frames->second)));
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
       const NodeSpec& parsed = scene_.nodes[i];
       if (Object* obj = objects_[parsed.name]) parsed.object->Finish(ctx_, *ctx_.nodes.at(parsed.name), *obj);

@@ -133,6 +133,7 @@ void HeadlessHost::ResetScene() {
   }
   time_ = 0;
   frameRate_ = 30;
+  animRange_ = kDefaultAnimRange;
   nextHandle_ = 1;
   commands_.clear();
   messages_.Clear();

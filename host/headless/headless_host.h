@@ -13,6 +13,8 @@
 #include "host/sdk/iobjparam.h"
 #include "host/sdk/iparamb2.h"
 
+inline constexpr Interval kDefaultAnimRange{0, 100 * (TIME_TICKSPERSEC / 30)};
+
 class HeadlessHost : public IObjParam, public IScene {
 public:
   HeadlessHost();
@@ -49,6 +51,9 @@ public:
 
   // The headless application.
   void SetFrameRate(int fps);
+  // The frames an animation plays, in ticks; frames 0 to 100 at 30 frames per second after a reset.
+  Interval AnimRange() const { return animRange_; }
+  void SetAnimRange(Interval range) { animRange_ = range; }
   // A new node named name, child of parent (the root when null), carrying obj (may be null).
   SceneNode* CreateNode(const std::wstring& name, Object* obj = nullptr, INode* parent = nullptr);
   // Every node except the root, parents before children.
@@ -73,6 +78,7 @@ public:
 private:
   TimeValue time_ = 0;
   int frameRate_ = 30;
+  Interval animRange_ = kDefaultAnimRange;
   std::unique_ptr<SceneNode> root_;
   ULONG nextHandle_ = 1;
   std::vector<ClassDesc*> classes_;

@@ -16,6 +16,7 @@ inline constexpr std::size_t kFileHeaderSize = 12;
 // The scene's frame.
 inline constexpr std::uint16_t kSceneChunk = 0x0001;
 inline constexpr std::uint16_t kSceneInfoChunk = 0x0010;    // i32 frame rate, i32 time, u32 next handle
+inline constexpr std::uint16_t kAnimRangeChunk = 0x0011;    // i32 start, i32 end, in ticks
 inline constexpr std::uint16_t kObjectListChunk = 0x0020;
 inline constexpr std::uint16_t kObjectChunk = 0x0021;       // one per stored object, index = order
 inline constexpr std::uint16_t kObjectClassChunk = 0x0022;  // u32 super class, u32 class a, u32 class b

@@ -29,6 +29,7 @@ private:
   template <class Handle>
   bool EachChunk(const char* where, Handle handle);
   bool ReadInfo();
+  bool ReadAnimRange();
   bool ReadObjects();
   bool ReadObject();
   bool ReadNodeTree();
@@ -69,6 +70,14 @@ bool LayoutReader::ReadInfo() {
   layout_.frameRate = fps;
   layout_.time = time;
   layout_.nextHandle = next;
+  return true;
+}
+
+bool LayoutReader::ReadAnimRange() {
+  std::int32_t start = 0, end = 0;
+  if (!Get(&in_, start) || !Get(&in_, end)) return Fail("the animation range is cut short");
+  if (start > end) return Fail("the animation range ends before it starts");
+  layout_.animRange = Interval(start, end);
   return true;
 }
 
@@ -152,13 +161,17 @@ bool LayoutReader::Read() {
   if (opened == IO_END) return Fail("the file holds no scene");
   if (opened != IO_OK) return Fail("in the scene, " + HeaderDamage());
   if (in_.CurChunkID() != scenefile::kSceneChunk) return Fail("the file does not start with a scene chunk");
-  bool haveInfo = false, haveObjects = false, haveTree = false;
+  bool haveInfo = false, haveRange = false, haveObjects = false, haveTree = false;
   bool ok = EachChunk("the scene", [&](USHORT id) {
     switch (id) {
       case scenefile::kSceneInfoChunk:
         if (haveInfo) return Fail("a second scene information chunk");
         haveInfo = true;
         return ReadInfo();
+      case scenefile::kAnimRangeChunk:
+        if (haveRange) return Fail("a second animation range");
+        haveRange = true;
+        return ReadAnimRange();
       case scenefile::kObjectListChunk:
         if (haveObjects) return Fail("a second object list");
         haveObjects = true;

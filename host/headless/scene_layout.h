@@ -4,10 +4,12 @@
 // references) and the node tree. The objects' own data is located here, not read.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "host/sdk/interval.h"
 #include "host/sdk/maxtypes.h"
 
 struct StoredObject {
@@ -25,6 +27,7 @@ struct StoredNode {
 struct SceneLayout {
   int frameRate = 30;
   TimeValue time = 0;
+  std::optional<Interval> animRange;  // absent from files written before the range was stored
   ULONG nextHandle = 1;
   std::vector<StoredObject> objects;
   std::vector<StoredNode> nodes;  // parents before their children, children in order

@@ -200,6 +200,7 @@ bool SceneReader::Read(std::string& error, SceneLoadReport* report) {
   host_.ResetScene();
   host_.SetFrameRate(layout_.frameRate);
   host_.SetTime(layout_.time);
+  if (layout_.animRange) host_.SetAnimRange(*layout_.animRange);  // else the reset's default
   bool ok = false;
   try {
     ok = CreateObjects() && LoadObjects() && LinkNodes() && RestoreReferences();

@@ -196,6 +196,9 @@ bool SceneWriter::Write(std::vector<std::uint8_t>& bytes, std::string& error) {
     return Put(&save_, std::int32_t(host_.GetFrameRate())) && Put(&save_, std::int32_t(host_.GetTime())) &&
            Put(&save_, std::uint32_t(host_.NextHandle()));
   });
+  PutChunk(&save_, scenefile::kAnimRangeChunk, [&] {
+    return Put(&save_, std::int32_t(host_.AnimRange().Start())) && Put(&save_, std::int32_t(host_.AnimRange().End()));
+  });
   save_.BeginChunk(scenefile::kObjectListChunk);
   for (std::size_t i = 0; i < objects_.size(); ++i)
     if (!WriteObject(static_cast<int>(i), error)) return false;

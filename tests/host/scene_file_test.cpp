@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "host/headless/derived_object.h"
@@ -202,6 +204,28 @@ TEST_F(SceneFileRoundTrip, AnEmptySceneRoundTrips) {
   ASSERT_TRUE(Loads(bytes));
   EXPECT_TRUE(host().AllNodes().empty());
   EXPECT_EQ(host().GetTime(), -160);
+}
+
+TEST_F(SceneFileRoundTrip, KeepsTheAnimationRangeAndOlderFilesGetTheDefault) {
+  host().SetAnimRange(Interval(-10 * 160, 50 * 160));
+  std::vector<std::uint8_t> bytes = SaveBytes();
+  host().ResetScene();
+  ASSERT_TRUE(Loads(bytes));
+  EXPECT_EQ(host().AnimRange().Start(), -10 * 160);
+  EXPECT_EQ(host().AnimRange().End(), 50 * 160);
+
+  // Files written before the range was stored: the scene chunk without the range chunk.
+  const std::uint8_t rangeChunk[] = {0x11, 0x00, 8, 0, 0, 0};
+  auto at = std::search(bytes.begin(), bytes.end(), std::begin(rangeChunk), std::end(rangeChunk));
+  ASSERT_NE(at, bytes.end());
+  bytes.erase(at, at + 6 + 8);
+  std::uint32_t sceneLength = 0;
+  std::memcpy(&sceneLength, &bytes[14], 4);
+  sceneLength -= 6 + 8;
+  std::memcpy(&bytes[14], &sceneLength, 4);
+  ASSERT_TRUE(Loads(bytes));
+  EXPECT_EQ(host().AnimRange().Start(), kDefaultAnimRange.Start());
+  EXPECT_EQ(host().AnimRange().End(), kDefaultAnimRange.End());
 }
 
 TEST_F(SceneFileRoundTrip, SaveRefusesAnObjectOfAnUnregisteredClass) {
