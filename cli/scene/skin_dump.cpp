@@ -151,7 +151,15 @@ namespace {
 std::string Num(const json& v) { return v.is_null() ? "-" : v.dump(); }
 
 std::string Triple(const json& v) {
-  return "(" + Num(v[0]) + ", " + Num(v[1]) + ", " + Num(v[2]) + ")";
+  // Appended piece by piece: g++ 12 at -O3 misreads "(" + std::string&& as an overlapping copy.
+  std::string text = "(";
+  text += Num(v[0]);
+  text += ", ";
+  text += Num(v[1]);
+  text += ", ";
+  text += Num(v[2]);
+  text += ')';
+  return text;
 }
 
 }  // namespace

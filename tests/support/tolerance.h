@@ -30,7 +30,10 @@ inline std::string ToString(const Quat& q) {
 
 inline std::string ToString(const Matrix3& m) {
   std::string s = "[";
-  for (int i = 0; i < 4; ++i) s += (i ? " " : "") + ToString(m.GetRow(i));
+  for (int i = 0; i < 4; ++i) {
+    if (i) s += ' ';
+    s += ToString(m.GetRow(i));
+  }
   return s + "]";
 }
 
