@@ -19,6 +19,7 @@ struct DemoOptions {
   int frames = 48;
   std::string outDir = "tessarin-demo";
   std::string sceneOut;
+  std::string save;  // the built scene, as a scene file
   OutputChoice output;
 };
 
@@ -41,6 +42,8 @@ int Demo(const DemoOptions& opts, const CommandIo& io) {
   }
   LoadedScene scene;
   if (!LoadSceneJson(description, "demo scene", scene, io.err)) return 1;
+  // Before the frames run: the file keeps the scene at its attachment frame.
+  if (!opts.save.empty() && !SaveCurrentScene(opts.save, io.err)) return 1;
 
   std::vector<SkinRef> skins = FindSkins();
   RunOptions run;
@@ -83,6 +86,7 @@ int Demo(const DemoOptions& opts, const CommandIo& io) {
     out << "  output      " << report.files.size() << " OBJ files in " << run.outDir.string() << " ("
         << report.files.front().filename().string() << " .. " << report.files.back().filename().string() << ")\n";
   }
+  if (!opts.save.empty()) out << "  saved       " << opts.save << " (run it with: tessarin run " << opts.save << ")\n";
   if (!opts.sceneOut.empty()) out << "  scene       " << opts.sceneOut << " (run it with: tessarin run " << opts.sceneOut << ")\n";
   return 0;
 }
@@ -100,5 +104,6 @@ void AddDemoCommand(CLI::App& app, CommandAction& chosen) {
   opts->output.AddTo(*cmd);
   cmd->add_option("--scene-out", opts->sceneOut,
                   "also write the demo's scene description to this file, as a starting point for your own");
+  cmd->add_option("--save", opts->save, "also save the built demo scene as a scene file");
   cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Demo(*opts, io); }; });
 }

@@ -36,7 +36,7 @@ int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
 void AddDumpCommand(CLI::App& app, CommandAction& chosen) {
   auto opts = std::make_shared<DumpCommandOptions>();
   CLI::App* cmd = app.add_subcommand("dump", "Build a scene description and print the state of every Tessarin modifier");
-  cmd->add_option("SCENE", opts->scene, "the scene description (JSON, see docs/scene-format.md)")
+  cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
   cmd->add_option("--time", opts->time, "also print the deformed world positions at this frame");

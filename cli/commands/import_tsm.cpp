@@ -85,7 +85,7 @@ void AddImportTsmCommand(CLI::App& app, CommandAction& chosen) {
   auto opts = std::make_shared<ImportTsmOptions>();
   CLI::App* cmd = app.add_subcommand(
       "import-tsm", "Replace the bones of a node's Tessarin modifier by those of an exchange file, then save the scene");
-  cmd->add_option("SCENE", opts->scene, "the scene description (JSON, see docs/scene-format.md)")
+  cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
   cmd->add_option("--node", opts->node, "the node whose skin takes the file's bones (its lowest Tessarin)")->required();

@@ -82,7 +82,7 @@ std::string MillisecondsPerFrame(double seconds, int frames) {
 void AddRunCommand(CLI::App& app, CommandAction& chosen) {
   auto opts = std::make_shared<RunCommandOptions>();
   CLI::App* cmd = app.add_subcommand("run", "Build a scene description and write its skinned meshes, frame by frame");
-  cmd->add_option("SCENE", opts->scene, "the scene description (JSON, see docs/scene-format.md)")
+  cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
   cmd->add_option("--frames", opts->frames,

@@ -16,10 +16,21 @@ struct LoadedScene {
   SceneDescription description;
 };
 
-// From a description file. False after printing the error to err.
+// From a description file or a saved scene file (told apart by the scene file's mark). A saved
+// scene gets a description without nodes that carries its frame rate, current frame and
+// animation range. False after printing the error to err.
 bool LoadSceneFile(const std::string& path, LoadedScene& scene, std::ostream& err);
+// Whether path starts with the mark of the headless host's scene file.
+bool IsSavedSceneFile(const std::string& path);
+// Saves the current scene to path (replacing it only once complete). False after printing the
+// error to err.
+bool SaveCurrentScene(const std::string& path, std::ostream& err);
 // From a description held by the program (the demo), named `name` in messages.
 bool LoadSceneJson(const nlohmann::json& document, const std::string& name, LoadedScene& scene, std::ostream& err);
+
+// The help text of a command's SCENE argument.
+inline constexpr const char* kSceneArgumentHelp =
+    "a scene description (JSON, see docs/scene-format.md) or a scene file saved by tessarin";
 
 // Prints "tessarin: <text>" to err and returns 1, the failure exit code.
 int ReportFailure(std::ostream& err, const std::string& text);
