@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   AddDumpCommand(app, chosen);
   AddTsmInfoCommand(app, chosen);
   AddImportTsmCommand(app, chosen);
+  AddSaveCommand(app, chosen);
+  AddPaintCommand(app, chosen);
   AddAboutCommand(app, chosen);
   try {
     app.parse(argc, argv);

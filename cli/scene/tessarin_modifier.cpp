@@ -8,7 +8,9 @@
 #include "cli/scene/scene_classes.h"
 #include "cli/scene/skin_access.h"
 #include "host/headless/headless_host.h"
+#include "host/queries/scene_queries.h"
 #include "host/sdk/iparamb2.h"
+#include "host/sdk/ref_container.h"
 #include "host/sdk/object.h"
 #include "module/registry/class_ids.h"
 
@@ -39,6 +41,7 @@ public:
   std::vector<BoneSpec> bones;
   std::vector<float> blendMix;  // empty or one per vertex
   std::optional<float> blendMixAll;
+  std::vector<std::pair<std::string, std::string>> sources;  // (node name, JSON pointer), in order
 
   Modifier* Create(BuildContext& ctx) const override {
     // Plug-in objects come from their class descriptor only.
@@ -51,6 +54,7 @@ public:
     ISkinEditor* editor = SkinEditorOf(&mod);
     if (!editor) ctx.Fail(Pointer(), "the loaded Tessarin class offers no editing interface");
     SetSwitches(ctx, mod);
+    ListSources(ctx, mod);
 
     SkinSettings s = editor->Settings();
     if (settings.minRadius) s.minRadius = *settings.minRadius;
@@ -88,6 +92,22 @@ public:
   }
 
 private:
+  // The listed influence sources go into the skin's source container (reference 1), as a user
+  // adds them; the bones' children are found by the skin itself when use_linked is on.
+  void ListSources(BuildContext& ctx, Modifier& mod) const {
+    if (sources.empty()) return;
+    auto* container = dynamic_cast<IRefTargContainer*>(mod.GetReference(1));
+    if (!container) ctx.Fail(Pointer() + "/sources", "the loaded Tessarin class has no source list");
+    for (const auto& [name, pointer] : sources) {
+      INode* node = ctx.Node(name);
+      Object* object = node->GetObjectRef();
+      const bool orbicle = object && object->ClassID() == ORBICLE_CLASS_ID;
+      if (!orbicle && !FindModifierOnNode(node, FLUXEL_CLASS_ID))
+        ctx.Fail(pointer, "node \"" + name + "\" is no influence source: it needs an Orbicle object or a Fluxel modifier");
+      container->AppendItem(node);
+    }
+  }
+
   void SetSwitches(BuildContext& ctx, Modifier& mod) const {
     IParamBlock2* block = mod.GetParamBlock(0);
     ParamBlockDesc2* desc = block ? block->GetDesc() : nullptr;
@@ -203,7 +223,7 @@ BoneSpec ReadBoneSpec(const JsonView& json, const ClassReadContext& ctx, std::op
 }
 
 std::unique_ptr<ModifierSpec> ReadTessarin(const JsonView& json, const ClassReadContext& ctx) {
-  json.AllowOnly({"type", "switches", "settings", "bones", "blendMix"});
+  json.AllowOnly({"type", "switches", "settings", "bones", "blendMix", "sources"});
   auto parsed = std::make_unique<TessarinSpec>(json.Pointer());
   std::optional<int> vertexCount = ctx.node.object ? ctx.node.object->VertexCount() : std::nullopt;
   if (!vertexCount) json.Fail("a Tessarin modifier needs a mesh object on its node");
@@ -219,6 +239,18 @@ std::unique_ptr<ModifierSpec> ReadTessarin(const JsonView& json, const ClassRead
       if (!added)
         bones[i]["node"].Fail("node \"" + b.node + "\" is already bone " + std::to_string(it->second));
       parsed->bones.push_back(std::move(b));
+    }
+  }
+  if (json.Has("sources")) {
+    JsonView sources = json["sources"];
+    sources.RequireArray();
+    for (std::size_t i = 0; i < sources.Size(); ++i) {
+      JsonView item = sources[i];
+      std::string name = item.AsString();
+      if (ctx.scene.NodeIndex(name) < 0) item.Fail("unknown node \"" + name + "\"");
+      for (const auto& listed : parsed->sources)
+        if (listed.first == name) item.Fail("node \"" + name + "\" is listed twice");
+      parsed->sources.emplace_back(name, item.Pointer());
     }
   }
   if (json.Has("blendMix")) {
