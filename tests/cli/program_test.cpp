@@ -158,3 +158,45 @@ TEST(Program, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+// Width and height from a PNG file's header chunk; {0, 0} when the file is no PNG.
+std::pair<unsigned, unsigned> PngSize(const std::filesystem::path& path) {
+  const std::string bytes = cli_test::ReadText(path);
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
+    return {0, 0};
+  auto word = [&](std::size_t at) {
+    unsigned v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+  };
+  return {word(16), word(20)};
+}
+
+TEST(Program, AboutWritesWhatTheBoxShows) {
+  cli_test::TempDir dir;
+  auto r = cli_test::RunProgram("about --png about.png", dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // The box's client area: 450 × 207 dialog units at the headless dialog font's 6 × 13 base units.
+  EXPECT_EQ(PngSize(dir.Path() / "about.png"), (std::pair<unsigned, unsigned>{675, 336}));
+  EXPECT_NE(r.out.find("written to about.png"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("open "), std::string::npos) << "nothing clicked, nothing opened";
+}
+
+TEST(Program, AboutClicksOpenTheLinkUnderThePoint) {
+  cli_test::TempDir dir;
+  auto hit = cli_test::RunProgram("about --png a.png --click 329,50", dir.Path());
+  ASSERT_EQ(hit.exitCode, 0) << hit.err;
+  EXPECT_NE(hit.out.find("open https://tessarin.example.org/\n"), std::string::npos) << hit.out;
+  auto miss = cli_test::RunProgram("about --png b.png --click 330,50", dir.Path());
+  ASSERT_EQ(miss.exitCode, 0) << miss.err;
+  EXPECT_EQ(miss.out.find("open "), std::string::npos) << miss.out;
+  auto bad = cli_test::RunProgram("about --png c.png --click 330", dir.Path());
+  EXPECT_EQ(bad.exitCode, 1);
+  auto unwritable = cli_test::RunProgram("about --png no-such-folder/d.png", dir.Path());
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_NE(unwritable.err.find("no-such-folder/d.png"), std::string::npos) << unwritable.err;
+}
+
+}  // namespace
