@@ -75,7 +75,7 @@ protected:
 
 private:
   ReferenceTarget* ref0_ = nullptr;  // what reference 0 holds, current block or not
-  InfluenceTableEditor tableEditor_{tables};  // the internal editing interface over tables
+  InfluenceTableEditor tableEditor_{*this, tables};  // the internal editing interface over tables
 };
 
 // The edit interface of the Fluxel rollout that is open, or null.

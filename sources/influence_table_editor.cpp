@@ -1,6 +1,7 @@
 #include "sources/influence_table_editor_impl.h"
 
 #include "deformer/tessarin.h"
+#include "sources/influence_source_lists.h"
 
 bool InfluenceTableEditor::StampOf(ReferenceTarget* skin, std::uint64_t& stamp) {
   auto* tessarin = dynamic_cast<Tessarin*>(skin);
@@ -17,3 +18,5 @@ bool InfluenceTableEditor::SetTable(ReferenceTarget* skin, std::vector<float> va
   tables_[stamp] = std::move(values);
   return true;
 }
+
+std::vector<ModifierMatch> InfluenceTableEditor::SkinsActedOn() { return SkinsUsingSource(&source_); }

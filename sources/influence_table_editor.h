@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "host/queries/scene_queries.h"
 #include "host/sdk/ref.h"
 
 // Internal, unpublished.
@@ -25,4 +26,7 @@ public:
   // Replaces the table of skin by values (each clamped to 0 .. 1); false, nothing changed, when
   // skin is not a Tessarin modifier.
   virtual bool SetTable(ReferenceTarget* skin, std::vector<float> values) = 0;
+  // The skins the source pushes out at the current scene time (the ones painting works on):
+  // (node, Tessarin modifier) pairs in scene order.
+  virtual std::vector<ModifierMatch> SkinsActedOn() = 0;
 };

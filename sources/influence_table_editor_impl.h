@@ -7,11 +7,13 @@
 
 class InfluenceTableEditor : public IInfluenceTableEditor {
 public:
-  explicit InfluenceTableEditor(InfluenceTables& tables) : tables_(tables) {}
+  InfluenceTableEditor(ReferenceTarget& source, InfluenceTables& tables) : source_(source), tables_(tables) {}
   const std::map<std::uint64_t, std::vector<float>>& Tables() override { return tables_; }
   bool StampOf(ReferenceTarget* skin, std::uint64_t& stamp) override;
   bool SetTable(ReferenceTarget* skin, std::vector<float> values) override;
+  std::vector<ModifierMatch> SkinsActedOn() override;
 
 private:
+  ReferenceTarget& source_;
   InfluenceTables& tables_;
 };

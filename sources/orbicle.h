@@ -65,7 +65,7 @@ public:
   int spare = 0;  // kept from construction, unused
 
 private:
-  InfluenceTableEditor tableEditor_{tables};  // the internal editing interface over tables
+  InfluenceTableEditor tableEditor_{*this, tables};  // the internal editing interface over tables
 
 protected:
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,

@@ -82,10 +82,25 @@ Object* OrbicleOf(INode* node) {
   return obj && obj->ClassID() == ORBICLE_CLASS_ID ? obj : nullptr;
 }
 
+// The skins the source pushes out (with use_fluxels on), as the source itself finds them.
+json ActsOn(Animatable* source, const std::vector<SkinRef>& skins) {
+  json out = json::array();
+  BaseInterface* found = source->GetInterface(INFLUENCE_TABLE_EDITOR_INTERFACE_ID);
+  if (!found || found->GetID() != INFLUENCE_TABLE_EDITOR_INTERFACE_ID) return out;
+  for (const ModifierMatch& match : static_cast<IInfluenceTableEditor*>(found)->SkinsActedOn())
+    for (const SkinRef& s : skins)
+      if (s.modifier == match.modifier) {
+        out.push_back({{"node", WideToUtf8Text(s.node->GetName())}, {"stackIndex", s.stackIndex}});
+        break;
+      }
+  return out;
+}
+
 json Entry(INode* node, const char* type, Animatable* source, TimeValue t, const std::vector<SkinRef>& skins) {
   return {{"node", WideToUtf8Text(node->GetName())},
           {"type", type},
           {"parameters", Parameters(source, t)},
+          {"actsOn", ActsOn(source, skins)},
           {"tables", Tables(source, skins)}};
 }
 
@@ -105,6 +120,10 @@ void SourcesText(const json& sources, std::ostream& out) {
   for (const json& s : sources) {
     out << '\n' << s["type"].get<std::string>() << " on \"" << s["node"].get<std::string>() << "\"\n  parameters:";
     for (const auto& [name, value] : s["parameters"].items()) out << ' ' << name << '=' << value.dump();
+    out << "\n  acts on:";
+    if (s["actsOn"].empty()) out << " no skin";
+    for (const json& skin : s["actsOn"])
+      out << " the skin on \"" << skin["node"].get<std::string>() << "\" (stack index " << skin["stackIndex"] << ")";
     out << "\n  influence tables: " << s["tables"].size() << '\n';
     for (const json& table : s["tables"]) {
       out << "    " << table["stamp"].get<std::string>();

@@ -1,11 +1,13 @@
-// tessarin paint: strokes on an influence source's tables through the source's Paint button and
+// tessarin paint and the push-out on the command line: strokes on an influence source's tables through the source's Paint button and
 // the host's painter, one undo step per stroke, saved with the scene; and the errors of a source
 // that cannot be painted.
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/scene/obj_file.h"
 #include "cli_support.h"
+#include "support/tolerance.h"
 
 namespace {
 
@@ -82,6 +84,49 @@ TEST(PaintCommand, SourcesThatCannotBePaintedFailClearly) {
   }
   EXPECT_EQ(RunProgram("paint scene.json --source Bulge --stroke 0,0,0 --alt --shift -o out.scene", dir.Path()).exitCode,
             2);
+}
+
+}  // namespace
+
+namespace {
+
+// Two vertices inside an orbicle of semi-axes 1 at (5, 0, 0), one far outside it.
+std::string PushScene(bool pushOut) {
+  return std::string(R"({"nodes": [
+  {"name": "Body", "object": {"type": "mesh", "vertices": [[5,0,0.2],[0,0,0],[5.1,0,0]], "faces": [[0,1,2]]},
+   "modifiers": [{"type": "Tessarin", "bones": [{"node": "Upper"}], "switches": {"use_fluxels": )") +
+         (pushOut ? "true" : "false") + R"(}}]},
+  {"name": "Upper", "object": {"type": "bone", "length": 10}},
+  {"name": "Bulge", "parent": "Upper", "position": [5, 0, 0],
+   "object": {"type": "Orbicle", "length": 2, "width": 2, "height": 2, "blend": 0}}]})";
+}
+
+TEST(PushOutOnTheCommandLine, DumpAndRunShowTheVerticesPushedOut) {
+  TempDir dir;
+  dir.Write("push.json", PushScene(true));
+  dir.Write("still.json", PushScene(false));
+  const Point3 pushed[] = {{5, 0, 1}, {0, 0, 0}, {6, 0, 0}};
+  const Point3 still[] = {{5, 0, 0.2f}, {0, 0, 0}, {5.1f, 0, 0}};
+
+  auto dump = RunProgram("dump push.json --json --time 0", dir.Path());
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  const auto doc = nlohmann::json::parse(dump.out);
+  EXPECT_EQ(doc["sources"][0]["actsOn"], nlohmann::json::parse(R"([{"node": "Body", "stackIndex": 0}])"));
+  const auto& positions = doc["deformed"]["meshes"][0]["positions"];
+  ASSERT_EQ(positions.size(), 3u);
+  for (int v = 0; v < 3; ++v) {
+    const Point3 p(positions[v][0].get<float>(), positions[v][1].get<float>(), positions[v][2].get<float>());
+    EXPECT_TRUE(ExpectPoint3Near(p, pushed[v], 1e-5f)) << "vertex " << v;
+  }
+
+  for (const char* scene : {"push.json", "still.json"}) {
+    auto run = RunProgram(std::string("run ") + scene + " --frames 0 --format obj --out " + scene + ".out", dir.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    PolyMesh mesh = ReadObjFile(dir.Path() / (std::string(scene) + ".out") / "Body_0000.obj");
+    ASSERT_EQ(mesh.VertexCount(), 3);
+    const Point3* expected = std::string(scene) == "push.json" ? pushed : still;
+    for (int v = 0; v < 3; ++v) EXPECT_TRUE(ExpectPoint3Near(mesh.vertices[v], expected[v], 1e-5f)) << scene << v;
+  }
 }
 
 }  // namespace
