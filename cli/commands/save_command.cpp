@@ -18,8 +18,9 @@ int Save(const SaveCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
   if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
   if (!SaveCurrentScene(opts.out, io.err)) return 1;
-  io.out << "saved " << TheHost().AllNodes().size() << " nodes (" << FindSkins().size() << " Tessarin modifiers) to "
-         << opts.out << '\n';
+  const std::size_t nodes = TheHost().AllNodes().size(), skins = FindSkins().size();
+  io.out << "saved " << nodes << (nodes == 1 ? " node (" : " nodes (") << skins
+         << (skins == 1 ? " Tessarin modifier) to " : " Tessarin modifiers) to ") << opts.out << '\n';
   return 0;
 }
 
