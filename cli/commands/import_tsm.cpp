@@ -11,7 +11,6 @@
 #include "cli/scene/skin_access.h"
 #include "cli/scene/skin_dump.h"
 #include "host/headless/open_file_service.h"
-#include "host/headless/scene_file.h"
 #include "host/headless/utf8_text.h"
 #include "host/sdk/inode.h"
 
@@ -62,8 +61,7 @@ int ImportTsm(const ImportTsmOptions& opts, const CommandIo& io) {
     }
   }
 
-  std::string why;
-  if (!SaveScene(opts.out, &why)) return ReportFailure(io.err, opts.out + ": " + why);
+  if (!SaveCurrentScene(opts.out, io.err)) return 1;
 
   DumpOptions dump;
   dump.sceneFile = opts.scene;
