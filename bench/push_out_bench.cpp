@@ -1,8 +1,9 @@
 // Push-out throughput: a 100k-vertex skin against a 10k-triangle fluxel sphere and against three
-// orbicles, in vertices per second.
+// orbicles, in vertices per second. The passes run their vertex loops on OMP_NUM_THREADS threads.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <random>
@@ -22,6 +23,7 @@
 namespace {
 
 constexpr int kSkinVertices = 100000;
+constexpr int kFluxelTriangles = 10000;
 
 // A latitude-longitude sphere of radius r with rings × segments × 2 triangles (less the poles'
 // degenerate halves, kept: they never hit).
@@ -52,7 +54,9 @@ struct PushOutScene {
   Tessarin* skin = nullptr;
   std::vector<Point3> rest;
 
-  explicit PushOutScene(bool fluxel) {
+  // A skin of vertexCount vertices; with fluxel a fluxel sphere of about triangles triangles,
+  // otherwise three orbicles.
+  PushOutScene(bool fluxel, int vertexCount, int triangles) {
     HeadlessHost& host = TheHost();
     host.ResetScene();
     GetTessarinDesc()->SetFactory([]() -> void* { return static_cast<Modifier*>(new (std::nothrow) Tessarin()); });
@@ -61,15 +65,17 @@ struct PushOutScene {
     host.RegisterClass(GetFluxelDesc());
 
     TriObject* tri = CreateNewTriObject();
-    tri->mesh.setNumVerts(kSkinVertices);
+    tri->mesh.setNumVerts(vertexCount);
     IDerivedObject* stack = CreateDerivedObject(tri);
     skin = new Tessarin();
-    skin->table.vertexCount = kSkinVertices;
+    skin->table.vertexCount = vertexCount;
     stack->AddModifier(skin);
     host.CreateNode(L"Skin", stack);
 
     if (fluxel) {
-      IDerivedObject* ws = CreateWSDerivedObject(SphereMesh(5.0f, 50, 100));
+      // rings × 2·rings segments × 2 triangles.
+      const int rings = std::max(2, int(std::lround(std::sqrt(double(triangles) / 4.0))));
+      IDerivedObject* ws = CreateWSDerivedObject(SphereMesh(5.0f, rings, 2 * rings));
       ws->AddModifier(new Fluxel());
       skin->sourceContainer->AppendItem(host.CreateNode(L"Fluxel", ws));
     } else {
@@ -89,29 +95,37 @@ struct PushOutScene {
     }
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> pos(-6.0f, 6.0f);
-    rest.resize(kSkinVertices);
+    rest.resize(vertexCount);
     for (Point3& p : rest) p = {pos(rng), pos(rng), pos(rng)};
   }
   ~PushOutScene() { TheHost().ResetScene(); }
 };
 
-void Run(benchmark::State& state, void (*pass)(Tessarin&, TimeValue, int, Point3*, std::uint8_t*), bool fluxel) {
-  PushOutScene scene(fluxel);
+void Run(benchmark::State& state, void (*pass)(Tessarin&, TimeValue, int, Point3*, std::uint8_t*), bool fluxel,
+         int vertexCount, int triangles) {
+  PushOutScene scene(fluxel, vertexCount, triangles);
   std::vector<Point3> positions;
-  std::vector<std::uint8_t> touched(kSkinVertices);
+  std::vector<std::uint8_t> touched(vertexCount);
   for (auto _ : state) {
     positions = scene.rest;
-    pass(*scene.skin, 0, kSkinVertices, positions.data(), touched.data());
+    pass(*scene.skin, 0, vertexCount, positions.data(), touched.data());
     benchmark::DoNotOptimize(positions.data());
   }
-  state.SetItemsProcessed(state.iterations() * kSkinVertices);
-  state.counters["vertices/s"] = benchmark::Counter(double(kSkinVertices), benchmark::Counter::kIsIterationInvariantRate);
+  state.SetItemsProcessed(state.iterations() * vertexCount);
+  state.counters["vertices/s"] = benchmark::Counter(double(vertexCount), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_FluxelPass(benchmark::State& state) { Run(state, ApplyFluxelPass, true); }
-void BM_ThreeOrbicles(benchmark::State& state) { Run(state, ApplyOrbiclePass, false); }
+// Arguments: skin vertices, fluxel triangles.
+void BM_FluxelPass(benchmark::State& state) {
+  Run(state, ApplyFluxelPass, true, int(state.range(0)), int(state.range(1)));
+}
+void BM_ThreeOrbicles(benchmark::State& state) { Run(state, ApplyOrbiclePass, false, kSkinVertices, 0); }
 
-BENCHMARK(BM_FluxelPass)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FluxelPass)
+    ->Args({kSkinVertices, kFluxelTriangles})
+    ->ArgNames({"vertices", "triangles"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_ThreeOrbicles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

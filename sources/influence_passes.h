@@ -4,8 +4,11 @@
 // zone, just beyond) their surfaces, each move weighted by the source's influence table for the
 // skin.
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 
+#include "host/sdk/matrix3.h"
 #include "host/sdk/maxtypes.h"
 #include "host/sdk/point3.h"
 
@@ -31,16 +34,16 @@ inline float SoftZoneRadius(float h, float d) {
   return 1.0f + (h - inner) * (h - inner) * 0.25f / d;
 }
 
-// The direction test of both sources: true when direction code D keeps a local point q (0 Omni
-// and unknown codes keep everything; a coordinate that is not a number is never rejected).
-inline bool PassesDirection(int direction, const Point3& q) {
-  switch (direction) {
-    case 1: return !(q.x < 0.0f);
-    case 2: return !(q.x > 0.0f);
-    case 3: return !(q.y < 0.0f);
-    case 4: return !(q.y > 0.0f);
-    case 5: return !(q.z < 0.0f);
-    case 6: return !(q.z > 0.0f);
-    default: return true;
-  }
+// The direction test of both sources: true when direction code D keeps the local point q = p · m
+// (0 Omni and unknown codes keep everything; a coordinate that is not a number is never rejected).
+// A coordinate within the rounding of its own computation from p counts as on the cutting plane,
+// so a vertex on the plane of a turned source is kept whichever way q's rounding fell.
+inline bool PassesDirection(int direction, const Point3& q, const Point3& p, const Matrix3& m) {
+  if (direction < 1 || direction > 6) return true;
+  const int axis = (direction - 1) / 2;
+  const bool positive = direction % 2 == 1;
+  // The sum of the magnitudes that make up q[axis], times a few units of rounding.
+  const float slack = (std::fabs(p.x * m.m[0][axis]) + std::fabs(p.y * m.m[1][axis]) + std::fabs(p.z * m.m[2][axis]) +
+                       std::fabs(m.m[3][axis])) * (8.0f * FLT_EPSILON);
+  return positive ? !(q[axis] < -slack) : !(q[axis] > slack);
 }

@@ -27,7 +27,7 @@ inline void PushOutOfOrbicle(const OrbicleFrame& f, const float* weights, int i,
                              std::uint8_t* touched) {
   const Point3 p = positions[i];
   Point3 q = p * f.toLocal;
-  if (!PassesDirection(f.direction, q)) return;
+  if (!PassesDirection(f.direction, q, p, f.toLocal)) return;
   float s = 0.0f;
   for (int j = 0; j < 3; ++j) {
     if (f.radius[j] > q[j] * 1e-12f) {

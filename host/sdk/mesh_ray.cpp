@@ -15,46 +15,102 @@ bool FaceUsable(const Mesh& mesh, const Face& f) {
   return f.v[0] < n && f.v[1] < n && f.v[2] < n;
 }
 
-// The hit test of both casts: distance d ≥ 0 along the ray to triangle (a, b, c), either face.
-inline bool HitTriangle(const Ray& ray, const Point3& a, const Point3& b, const Point3& c, float& d) {
-  const Point3 e1 = b - a, e2 = c - a;
-  const Point3 pv = ray.dir ^ e2;
-  const float det = DotProd(e1, pv);
-  if (det == 0.0f) return false;
-  const float inv = 1.0f / det;
-  const Point3 tv = ray.p - a;
-  const float u = DotProd(tv, pv) * inv;
-  if (u < 0.0f || u > 1.0f) return false;
-  const Point3 qv = tv ^ e1;
-  const float v = DotProd(ray.dir, qv) * inv;
-  if (v < 0.0f || u + v > 1.0f) return false;
-  d = DotProd(e2, qv) * inv;
-  return d >= 0.0f;
+// The ray as the hit test of both casts uses it: the coordinate axes permuted so that z is the
+// ray's dominant axis, and the shear that maps the ray onto the +z axis through the origin.
+struct ShearedRay {
+  Point3 origin;
+  int kx = 0, ky = 1, kz = 2;
+  float sx = 0.0f, sy = 0.0f, sz = 0.0f;
+  bool usable = false;  // false for a zero or non-finite direction
+};
+
+ShearedRay Shear(const Ray& ray) {
+  ShearedRay r;
+  r.origin = ray.p;
+  const float ax = std::fabs(ray.dir.x), ay = std::fabs(ray.dir.y), az = std::fabs(ray.dir.z);
+  r.kz = ax >= ay && ax >= az ? 0 : (ay >= az ? 1 : 2);
+  r.kx = (r.kz + 1) % 3;
+  r.ky = (r.kx + 1) % 3;
+  const float dz = ray.dir[r.kz];
+  if (!(dz != 0.0f) || !std::isfinite(dz)) return r;
+  // Keeps the winding of the projected triangles; both faces count, so this is for symmetry.
+  if (dz < 0.0f) std::swap(r.kx, r.ky);
+  r.sx = ray.dir[r.kx] / dz;
+  r.sy = ray.dir[r.ky] / dz;
+  r.sz = 1.0f / dz;
+  r.usable = std::isfinite(r.sx) && std::isfinite(r.sy) && std::isfinite(r.sz);
+  return r;
+}
+
+// The hit test of both casts: distance d >= 0 along the ray to triangle (a, b, c), either face.
+// Watertight: each corner is sheared into the ray's frame on its own, so two triangles that share
+// an edge see the same two projected corners, and the edge functions are exact products of those
+// floats (taken in double), so they have opposite signs across the edge and are both zero on it.
+// A ray through a shared edge or vertex therefore hits at least one of the triangles that meet
+// there; both casts then keep the lowest face index among equal distances.
+[[gnu::always_inline]] inline bool HitTriangle(const ShearedRay& r, const Point3& a, const Point3& b, const Point3& c, float& d) {
+  const Point3 pa = a - r.origin, pb = b - r.origin, pc = c - r.origin;
+  const float ax = pa[r.kx] - r.sx * pa[r.kz], ay = pa[r.ky] - r.sy * pa[r.kz];
+  const float bx = pb[r.kx] - r.sx * pb[r.kz], by = pb[r.ky] - r.sy * pb[r.kz];
+  const float cx = pc[r.kx] - r.sx * pc[r.kz], cy = pc[r.ky] - r.sy * pc[r.kz];
+  const double u = double(cx) * double(by) - double(cy) * double(bx);
+  const double v = double(ax) * double(cy) - double(ay) * double(cx);
+  const double w = double(bx) * double(ay) - double(by) * double(ax);
+  if ((u < 0.0 || v < 0.0 || w < 0.0) && (u > 0.0 || v > 0.0 || w > 0.0)) return false;
+  const double det = u + v + w;
+  if (det == 0.0) return false;  // seen edge-on
+  const double az = double(r.sz) * pa[r.kz], bz = double(r.sz) * pb[r.kz], cz = double(r.sz) * pc[r.kz];
+  const double t = (u * az + v * bz + w * cz) / det;
+  if (!(t >= 0.0)) return false;
+  d = float(t);
+  return true;
 }
 
 inline Point3 FaceNormal(const Point3& a, const Point3& b, const Point3& c) { return ((b - a) ^ (c - a)).Normalize(); }
 
-// Entry distance of the ray into box, or false when it misses the box or enters beyond limit.
-inline bool CrossesBox(const Ray& ray, const Point3& invDir, const Box3& box, float limit) {
-  float tmin = 0.0f, tmax = std::numeric_limits<float>::infinity();
+// The ray as the box test reads it: origin, reciprocal direction, and which bound of each axis
+// the ray meets first.
+struct BoxRay {
+  float p[3], inv[3];
+  int nearMax[3];  // 1 where the direction is negative: the ray meets pmax first
+  bool flat[3];    // direction 0 on this axis
+};
+
+BoxRay PrepareBoxRay(const Ray& ray) {
+  BoxRay r;
   for (int j = 0; j < 3; ++j) {
-    if (ray.dir[j] == 0.0f) {
-      if (ray.p[j] < box.pmin[j] || ray.p[j] > box.pmax[j]) return false;
+    r.p[j] = ray.p[j];
+    r.flat[j] = ray.dir[j] == 0.0f;
+    r.inv[j] = r.flat[j] ? 0.0f : 1.0f / ray.dir[j];
+    r.nearMax[j] = ray.dir[j] < 0.0f;
+  }
+  return r;
+}
+
+// Whether the ray crosses box no farther than limit; entry receives the distance where it enters.
+[[gnu::always_inline]] inline bool CrossesBox(const BoxRay& r, const Box3& box, float limit, float& entry) {
+  const Point3* bounds[2] = {&box.pmin, &box.pmax};
+  float tmin = 0.0f, tmax = limit;
+  for (int j = 0; j < 3; ++j) {
+    const float lo = (*bounds[r.nearMax[j]])[j], hi = (*bounds[1 - r.nearMax[j]])[j];
+    if (r.flat[j]) {
+      if (r.p[j] < std::min(lo, hi) || r.p[j] > std::max(lo, hi)) return false;
       continue;
     }
-    float t0 = (box.pmin[j] - ray.p[j]) * invDir[j];
-    float t1 = (box.pmax[j] - ray.p[j]) * invDir[j];
-    if (t0 > t1) std::swap(t0, t1);
-    tmin = std::max(tmin, t0);
-    tmax = std::min(tmax, t1);
-    if (!(tmin <= tmax)) return false;
+    const float t0 = (lo - r.p[j]) * r.inv[j];
+    const float t1 = (hi - r.p[j]) * r.inv[j];
+    tmin = t0 > tmin ? t0 : tmin;
+    tmax = t1 < tmax ? t1 : tmax;
   }
-  return tmin <= limit;
+  entry = tmin;
+  return tmin <= tmax;
 }
 
 }  // namespace
 
 bool IntersectMeshBruteForce(const Mesh& mesh, const Ray& ray, float& at, Point3& norm) {
+  const ShearedRay sheared = Shear(ray);
+  if (!sheared.usable) return false;
   bool hit = false;
   float best = 0.0f;
   for (const Face& f : mesh.faces) {
@@ -63,7 +119,7 @@ bool IntersectMeshBruteForce(const Mesh& mesh, const Ray& ray, float& at, Point3
     const Point3& b = mesh.verts[f.v[1]];
     const Point3& c = mesh.verts[f.v[2]];
     float d;
-    if (!HitTriangle(ray, a, b, c, d)) continue;
+    if (!HitTriangle(sheared, a, b, c, d)) continue;
     if (!hit || d < best) {
       hit = true;
       best = d;
@@ -129,27 +185,51 @@ int TriangleBvh::Build(int begin, int end, std::vector<Point3>& centroids) {
 
 bool TriangleBvh::Intersect(const Ray& ray, float& at, Point3& norm) const {
   if (order_.empty()) return false;
-  const Point3 invDir{1.0f / ray.dir.x, 1.0f / ray.dir.y, 1.0f / ray.dir.z};
+  const ShearedRay sheared = Shear(ray);
+  if (!sheared.usable) return false;
+  const BoxRay boxRay = PrepareBoxRay(ray);
   bool hit = false;
   float best = std::numeric_limits<float>::infinity();
   int bestFace = -1;
-  int stack[64];
+  // A little beyond best: a box entered just past it may still hold an equal-distance hit.
+  auto limit = [&] { return hit ? best * (1.0f + 1e-5f) + 1e-30f : best; };
+  // Pending nodes with the distance where the ray enters their boxes.
+  struct Pending {
+    int index;
+    float entry;
+  };
+  Pending stack[64];
   int top = 0;
-  stack[top++] = 0;
+  float entry = 0.0f;
+  if (!CrossesBox(boxRay, nodes_[0].box, limit(), entry)) return false;
+  stack[top++] = {0, entry};
   while (top > 0) {
-    const int index = stack[--top];
+    const Pending pending = stack[--top];
+    // Entered beyond a hit found since it was pushed.
+    if (pending.entry > limit()) continue;
+    const int index = pending.index;
     const Node& node = nodes_[index];
-    // A little beyond best: a box entered just past it may still hold an equal-distance hit.
-    if (!CrossesBox(ray, invDir, node.box, hit ? best * (1.0f + 1e-5f) + 1e-30f : best)) continue;
     if (node.count == 0) {
-      stack[top++] = node.first;
-      stack[top++] = index + 1;
+      // The nearer child is searched first, so that the farther one is mostly pruned by best.
+      const int left = index + 1, right = node.first;
+      float enterLeft = 0.0f, enterRight = 0.0f;
+      const bool crossLeft = CrossesBox(boxRay, nodes_[left].box, limit(), enterLeft);
+      const bool crossRight = CrossesBox(boxRay, nodes_[right].box, limit(), enterRight);
+      if (crossLeft && crossRight) {
+        const bool leftFirst = enterLeft <= enterRight;
+        stack[top++] = leftFirst ? Pending{right, enterRight} : Pending{left, enterLeft};
+        stack[top++] = leftFirst ? Pending{left, enterLeft} : Pending{right, enterRight};
+      } else if (crossLeft) {
+        stack[top++] = {left, enterLeft};
+      } else if (crossRight) {
+        stack[top++] = {right, enterRight};
+      }
       continue;
     }
     for (int s = node.first; s < node.first + node.count; ++s) {
       const int f = order_[s];
       float d;
-      if (!HitTriangle(ray, corners_[3 * f], corners_[3 * f + 1], corners_[3 * f + 2], d)) continue;
+      if (!HitTriangle(sheared, corners_[3 * f], corners_[3 * f + 1], corners_[3 * f + 2], d)) continue;
       // The brute-force cast keeps the first face at the smallest distance.
       if (!hit || d < best || (d == best && f < bestFace)) {
         hit = true;

@@ -1,5 +1,6 @@
-// Ray casts against triangle meshes: the hierarchy answers exactly as the brute-force cast, and
-// the object's cache follows geometry changes.
+// Ray casts against triangle meshes: rays through shared edges and vertices of closed meshes
+// never slip between triangles, the hierarchy answers exactly as the brute-force cast, and the
+// object's cache follows geometry changes.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 
 #include "host/sdk/mesh_ray.h"
 #include "host/sdk/triobj.h"
+#include "support/closed_meshes.h"
+#include "support/tolerance.h"
 
 namespace {
 
@@ -84,6 +87,118 @@ TEST(MeshRayTest, HierarchyAgreesWithBruteForceOnRandomRays) {
     }
     EXPECT_GT(hits, 100) << "faces " << mesh.getNumFaces();
   }
+}
+
+Mesh CubeMesh() {
+  Mesh m;
+  for (int k = 0; k < 8; ++k) m.verts.push_back({(k & 1) ? 2.0f : -1.5f, (k & 2) ? 1.7f : -1.1f, (k & 4) ? 0.9f : -2.3f});
+  const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (const auto& q : quads) {
+    Face a, b;
+    a.setVerts(q[0], q[1], q[2]);
+    b.setVerts(q[0], q[2], q[3]);
+    m.faces.push_back(a);
+    m.faces.push_back(b);
+  }
+  m.InvalidateGeomCache();
+  return m;
+}
+
+struct ClosedMeshCase {
+  const char* name;
+  Mesh (*make)();
+  Point3 inside;  // a point inside the mesh that the rays start from or aim at
+};
+
+class ClosedMeshRayTest : public ::testing::TestWithParam<ClosedMeshCase> {};
+
+// Rays from inside through every vertex and through points along every edge, and rays from
+// outside aimed inward through the same points: each must hit, in both casts, at that point.
+TEST_P(ClosedMeshRayTest, RaysThroughEdgesAndVerticesHit) {
+  const ClosedMeshCase& c = GetParam();
+  const Mesh mesh = c.make();
+  const TriangleBvh bvh(mesh);
+  std::vector<Point3> targets(mesh.verts.begin(), mesh.verts.end());
+  for (const Face& f : mesh.faces)
+    for (int k = 0; k < 3; ++k)
+      for (float s : {0.5f, 0.1f, 0.013f})
+        targets.push_back(mesh.verts[f.v[k]] + (mesh.verts[f.v[(k + 1) % 3]] - mesh.verts[f.v[k]]) * s);
+  int misses = 0;
+  for (std::size_t k = 0; k < targets.size(); ++k) {
+    const Point3 toward = targets[k] - c.inside;
+    for (const Ray& ray : {Ray{c.inside, toward}, Ray{c.inside + toward * 3.0f, -toward}}) {
+      float at = -1.0f, atRef = -1.0f;
+      Point3 n, nRef;
+      const bool got = bvh.Intersect(ray, at, n);
+      // The brute-force cast on a sample of the rays, to keep the large meshes quick.
+      if (k % 5 == 0) {
+        const bool ref = IntersectMeshBruteForce(mesh, ray, atRef, nRef);
+        EXPECT_EQ(got, ref);
+        if (got && ref) {
+          EXPECT_EQ(at, atRef);
+        }
+      }
+      if (!got) {
+        ++misses;
+        continue;
+      }
+      EXPECT_TRUE(ExpectPoint3Near(ray.p + ray.dir * at, targets[k], 1e-4f * (1.0f + Length(toward))));
+    }
+  }
+  EXPECT_EQ(misses, 0) << "of " << 2 * targets.size() << " rays";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Meshes, ClosedMeshRayTest,
+    ::testing::Values(ClosedMeshCase{"Cube", CubeMesh, {0.1f, 0.2f, -0.3f}},
+                      ClosedMeshCase{"Sphere8", [] { return tessarin_test::ClosedSphere(5.0f, 8); }, {}},
+                      ClosedMeshCase{"Sphere32", [] { return tessarin_test::ClosedSphere(5.0f, 32); }, {}},
+                      ClosedMeshCase{"Sphere64OffCentre",
+                                     [] { return tessarin_test::ClosedSphere(5.0f, 64, {3.3f, -1.7f, 0.6f}); },
+                                     {4.1f, -2.2f, 1.3f}}),
+    [](const ::testing::TestParamInfo<ClosedMeshCase>& info) { return info.param.name; });
+
+// An irregular flat quad split along its diagonal: every ray straight down onto the diagonal
+// hits one of its two triangles.
+TEST(MeshRayTest, RaysOntoTheSharedEdgeOfAFlatQuadHit) {
+  Mesh m;
+  m.verts = {{-1, -1, 1}, {1.3f, -0.7f, 1}, {0.9f, 1.1f, 1}, {-1.2f, 0.8f, 1}};
+  Face a, b;
+  a.setVerts(0, 1, 2);
+  b.setVerts(0, 2, 3);
+  m.faces = {a, b};
+  const TriangleBvh bvh(m);
+  int misses = 0;
+  const int count = 20000;
+  for (int i = 0; i < count; ++i) {
+    const float s = (float(i) + 0.5f) / float(count);
+    const Point3 onEdge = m.verts[0] + (m.verts[2] - m.verts[0]) * s;
+    const Ray down{{onEdge.x, onEdge.y, 3.0f}, {0, 0, -1}};
+    float at = 0.0f, atRef = 0.0f;
+    Point3 n, nRef;
+    const bool got = bvh.Intersect(down, at, n);
+    if (got != IntersectMeshBruteForce(m, down, atRef, nRef) || !got || at != 2.0f) ++misses;
+  }
+  EXPECT_EQ(misses, 0) << "of " << count << " rays";
+}
+
+// Both triangles of the quad are hit at the same distance on their shared edge: the lower face
+// answers, in both casts.
+TEST(MeshRayTest, EqualDistancesGoToTheLowestFace) {
+  Mesh m;
+  m.verts = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+  Face lower, upper;
+  lower.setVerts(0, 2, 3);  // normal +z
+  upper.setVerts(0, 2, 1);  // normal -z
+  m.faces = {lower, upper};
+  const TriangleBvh bvh(m);
+  const Ray down{{0.25f, 0.25f, 2.0f}, {0, 0, -1}};
+  float at = 0.0f;
+  Point3 n;
+  ASSERT_TRUE(bvh.Intersect(down, at, n));
+  EXPECT_EQ(n, Point3(0, 0, 1));
+  ASSERT_TRUE(IntersectMeshBruteForce(m, down, at, n));
+  EXPECT_EQ(n, Point3(0, 0, 1));
 }
 
 TEST(MeshRayTest, BadFacesAndDegenerateRaysNeverHit) {

@@ -2,11 +2,23 @@
 // influence weighting.
 
 #include <gtest/gtest.h>
+#include <omp.h>
+
+#include <random>
 
 #include "sources/influence_source_lists.h"
 #include "push_out_fixture.h"
+#include "support/closed_meshes.h"
 
 namespace {
+
+// A node transform: scale, then a turn about z (degrees), then a move.
+Matrix3 Placement(Point3 scale, float turnDegrees, Point3 move) {
+  Matrix3 tm = ScaleMatrix(scale) * RotateZMatrix(turnDegrees * 3.14159265f / 180.0f);
+  tm.SetTrans(move);
+  tm.ValidateFlags();
+  return tm;
+}
 
 
 struct OrbicleCase {
@@ -206,6 +218,171 @@ TEST_F(PushOutTest, TableOfAnOldVertexCountIsResetBeforeUse) {
   EXPECT_TRUE(ExpectPoint3Near(out[1], {21, 0, 0}, 1e-4f));
   EXPECT_EQ(fx->tables[skin->instanceStamp], std::vector<float>(2, 1.0f));
   EXPECT_EQ(OrbicleOf(orbicle)->tables[skin->instanceStamp], std::vector<float>(2, 1.0f));
+}
+
+// Sources on transformed nodes, against points worked out by hand. The fluxel mesh is the box
+// x in [-1, 3], y and z in [-1, 1] (its centre (1, 0, 0)); the orbicle has semi-axes (1, 2, 3).
+struct TransformedCase {
+  const char* name;
+  bool fluxel;
+  Point3 scale;
+  float turn;  // degrees about z: local x becomes world y, local y world -x
+  Point3 move;
+  int origin;  // the fluxel's `origin`
+  Point3 vertex;
+  Point3 expected;
+};
+
+class TransformedSourceTest : public PushOutTest, public ::testing::WithParamInterface<TransformedCase> {};
+
+TEST_P(TransformedSourceTest, PushesToTheWorldSpaceSurface) {
+  const TransformedCase& c = GetParam();
+  Tessarin* skin = SkinOnNode(L"Skin", 1);
+  SceneNode* node = nullptr;
+  if (c.fluxel) {
+    Fluxel* fx = nullptr;
+    node = FluxelNode(L"Fluxel", BoxMesh({-1, -1, -1}, {3, 1, 1}), 0, &fx);
+    fx->pblock->SetValue(fluxel_param::origin, 0, c.origin);
+  } else {
+    node = OrbicleNode(L"Orbicle", {1, 2, 3});
+  }
+  node->SetNodeTM(0, Placement(c.scale, c.turn, c.move));
+  AddSource(skin, node);
+  const Point3 out = Run(c.fluxel ? ApplyFluxelPass : ApplyOrbiclePass, skin, {c.vertex})[0];
+  EXPECT_TRUE(ExpectPoint3Near(out, c.expected, 1e-4f * (1.0f + Length(c.expected))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TransformedSourceTest,
+    ::testing::Values(
+        // Scaled x10 about a pivot at the origin: world x from -10 to 30, y and z from -10 to 10.
+        TransformedCase{"FluxelScaledForward", true, {10, 10, 10}, 0, {}, 0, {2, 0, 0}, {30, 0, 0}},
+        TransformedCase{"FluxelScaledBackward", true, {10, 10, 10}, 0, {}, 0, {-2, 0, 0}, {-10, 0, 0}},
+        TransformedCase{"FluxelScaledUp", true, {10, 10, 10}, 0, {}, 0, {0, 0, 3}, {0, 0, 10}},
+        // Turned: world y from -1 to 3, x from -1 to 1.
+        TransformedCase{"FluxelTurned", true, {1, 1, 1}, 90, {}, 0, {0, 2, 0}, {0, 3, 0}},
+        TransformedCase{"FluxelTurnedSide", true, {1, 1, 1}, 90, {}, 0, {0.5f, 0, 0}, {1, 0, 0}},
+        // Moved: world x from 99 to 103 about the pivot (100, 0, 0).
+        TransformedCase{"FluxelMoved", true, {1, 1, 1}, 0, {100, 0, 0}, 0, {101, 0, 0}, {103, 0, 0}},
+        TransformedCase{"FluxelMovedBack", true, {1, 1, 1}, 0, {100, 0, 0}, 0, {99.5f, 0, 0}, {99, 0, 0}},
+        // All three: world x from -2 to 2, y from -2 to 6, z from 48 to 52.
+        TransformedCase{"FluxelPlaced", true, {2, 2, 2}, 90, {0, 0, 50}, 0, {0, 4, 50}, {0, 6, 50}},
+        TransformedCase{"FluxelPlacedSide", true, {2, 2, 2}, 90, {0, 0, 50}, 0, {1, 0, 50}, {2, 0, 50}},
+        // `origin` on: the rays run from the box centre, (10, 0, 0) once scaled.
+        TransformedCase{"FluxelOriginScaled", true, {10, 10, 10}, 0, {}, 1, {12, 0, 0}, {30, 0, 0}},
+        TransformedCase{"FluxelOriginScaledBack", true, {10, 10, 10}, 0, {}, 1, {8, 0, 0}, {-10, 0, 0}},
+        TransformedCase{"FluxelOriginScaledUp", true, {10, 10, 10}, 0, {}, 1, {10, 0, 5}, {10, 0, 10}},
+        // Orbicle semi-axes (1, 2, 3) scaled x10: (10, 20, 30).
+        TransformedCase{"OrbicleScaled", false, {10, 10, 10}, 0, {}, 0, {2, 0, 0}, {10, 0, 0}},
+        TransformedCase{"OrbicleScaledUnevenly", false, {4, 1, 1}, 0, {}, 0, {0, 0, 1}, {0, 0, 3}},
+        TransformedCase{"OrbicleScaledUnevenlyX", false, {4, 1, 1}, 0, {}, 0, {-1, 0, 0}, {-4, 0, 0}},
+        TransformedCase{"OrbicleTurned", false, {1, 1, 1}, 90, {}, 0, {0, 0.5f, 0}, {0, 1, 0}},
+        TransformedCase{"OrbicleTurnedSide", false, {1, 1, 1}, 90, {}, 0, {1, 0, 0}, {2, 0, 0}},
+        TransformedCase{"OrbicleMoved", false, {1, 1, 1}, 0, {100, 0, 0}, 0, {100, 1, 0}, {100, 2, 0}},
+        // Scaled x2, turned, moved: world radii 2 along y, 4 along x, 6 along z about (0, 0, 50).
+        TransformedCase{"OrbiclePlaced", false, {2, 2, 2}, 90, {0, 0, 50}, 0, {0, 1, 50}, {0, 2, 50}},
+        TransformedCase{"OrbiclePlacedSide", false, {2, 2, 2}, 90, {0, 0, 50}, 0, {-1, 0, 50}, {-4, 0, 50}},
+        TransformedCase{"OrbiclePlacedUp", false, {2, 2, 2}, 90, {0, 0, 50}, 0, {0, 0, 47}, {0, 0, 44}}),
+    [](const ::testing::TestParamInfo<TransformedCase>& info) { return info.param.name; });
+
+// A turned orbicle with `direction` Up keeps every vertex that lies on its cutting plane, although
+// the vertex's local z comes out of the inverse transform a few rounding steps either side of 0.
+TEST_F(PushOutTest, VerticesOnATurnedCuttingPlaneAreKept) {
+  Tessarin* skin = SkinOnNode(L"Skin", 1);
+  SceneNode* node = OrbicleNode(L"Orbicle", {5, 5, 5}, 0, 5);
+  const Matrix3 tm = [] {
+    Matrix3 m = RotAngleAxisMatrix(Point3(0.3f, -0.8f, 0.5f).Normalize(), 0.77f);
+    m.SetTrans({1.7f, -2.3f, 0.9f});
+    m.ValidateFlags();
+    return m;
+  }();
+  node->SetNodeTM(0, tm);
+  AddSource(skin, node);
+  // Points of the orbicle's local plane z = 0, carried to world space.
+  std::vector<Point3> onPlane;
+  for (int i = 0; i < 40; ++i)
+    for (int j = 0; j < 40; ++j) onPlane.push_back(Point3(float(i - 20) * 0.11f, float(j - 20) * 0.13f, 0.0f) * tm);
+  std::vector<std::uint8_t> moved;
+  const std::vector<Point3> out = Run(ApplyOrbiclePass, skin, onPlane, &moved);
+  int kept = 0;
+  for (std::size_t k = 0; k < onPlane.size(); ++k) kept += moved[k] || onPlane[k] == tm.GetTrans();
+  EXPECT_EQ(kept, int(onPlane.size()));
+}
+
+// The closed-mesh criterion, judged without casting rays: every skin vertex that a closed fluxel
+// sphere (radius 5) pushes out of it ends on or outside at least one of its faces' planes,
+// for a skin sphere of radius 4 with the same and with other segment counts.
+struct ClosedFluxelCase {
+  const char* name;
+  int skinSegments;
+  int fluxelSegments;
+  Point3 at;  // where the fluxel node is placed (the skin sphere is centred there too)
+};
+
+class ClosedFluxelTest : public PushOutTest, public ::testing::WithParamInterface<ClosedFluxelCase> {};
+
+TEST_P(ClosedFluxelTest, EveryPushedVertexLiesOnOrOutsideTheSurface) {
+  const ClosedFluxelCase& c = GetParam();
+  const Mesh skinSphere = tessarin_test::ClosedSphere(4.0f, c.skinSegments, c.at);
+  TriObject* surface = CreateNewTriObject();
+  surface->mesh = tessarin_test::ClosedSphere(5.0f, c.fluxelSegments);
+  const Mesh worldSurface = tessarin_test::ClosedSphere(5.0f, c.fluxelSegments, c.at);
+  Tessarin* skin = SkinOnNode(L"Skin", skinSphere.getNumVerts());
+  SceneNode* node = FluxelNode(L"Fluxel", surface, 0);
+  node->SetNodeTM(0, Placement({1, 1, 1}, 0, c.at));
+  AddSource(skin, node);
+  std::vector<std::uint8_t> moved;
+  const std::vector<Point3> out =
+      Run(ApplyFluxelPass, skin, std::vector<Point3>(skinSphere.verts.begin(), skinSphere.verts.end()), &moved);
+  int inside = 0, unmoved = 0;
+  for (std::size_t k = 0; k < out.size(); ++k) {
+    unmoved += moved[k] == 0;
+    inside += tessarin_test::LargestPlaneDistance(worldSurface, out[k]) < -1e-4f;
+  }
+  EXPECT_EQ(unmoved, 0) << "of " << out.size();
+  EXPECT_EQ(inside, 0) << "of " << out.size() << " vertices left inside";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spheres, ClosedFluxelTest,
+    ::testing::Values(ClosedFluxelCase{"Equal32", 32, 32, {}}, ClosedFluxelCase{"Equal64", 64, 64, {}},
+                      ClosedFluxelCase{"Equal64Moved", 64, 64, {30, -20, 10}},
+                      ClosedFluxelCase{"FinerSkin", 120, 60, {}}, ClosedFluxelCase{"CoarserSkin", 24, 64, {}},
+                      ClosedFluxelCase{"Twice", 96, 48, {}}),
+    [](const ::testing::TestParamInfo<ClosedFluxelCase>& info) { return info.param.name; });
+
+// The fluxel pass casts its vertices from several threads: the same result, bit for bit, on one
+// thread and on two.
+TEST_F(PushOutTest, FluxelPassIsTheSameOnOneAndTwoThreads) {
+  const int n = 20000;
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> pos(-6.0f, 6.0f);
+  std::vector<Point3> rest(n);
+  for (Point3& p : rest) p = {pos(rng), pos(rng), pos(rng)};
+  Tessarin* skin = SkinOnNode(L"Skin", n);
+  TriObject* surface = CreateNewTriObject();
+  surface->mesh = tessarin_test::ClosedSphere(5.0f, 48);
+  Fluxel* fx = nullptr;
+  SceneNode* node = FluxelNode(L"Fluxel", surface, 30, &fx);
+  node->SetNodeTM(0, Placement({1.2f, 0.8f, 1}, 20, {0.5f, -0.3f, 0.2f}));
+  AddSource(skin, node);
+  std::vector<float>& w = AccessInfluenceTable(fx->tables, skin->instanceStamp, n);
+  for (int i = 0; i < n; ++i) w[i] = float(i % 7) / 6.0f;
+  const int threads = omp_get_max_threads();
+  std::vector<std::uint8_t> movedOne, movedTwo;
+  omp_set_num_threads(1);
+  const std::vector<Point3> one = Run(ApplyFluxelPass, skin, rest, &movedOne);
+  omp_set_num_threads(2);
+  const std::vector<Point3> two = Run(ApplyFluxelPass, skin, rest, &movedTwo);
+  omp_set_num_threads(threads);
+  EXPECT_EQ(movedOne, movedTwo);
+  int differ = 0, moved = 0;
+  for (int i = 0; i < n; ++i) {
+    differ += !(one[i] == two[i]);
+    moved += !(one[i] == rest[i]);
+  }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(moved, n / 10);
 }
 
 }  // namespace
