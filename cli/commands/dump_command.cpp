@@ -11,6 +11,7 @@ namespace {
 
 struct DumpCommandOptions {
   std::string scene;
+  SceneLoadOptions load;
   std::optional<double> time;
   bool weights = false;
   bool json = false;
@@ -18,7 +19,7 @@ struct DumpCommandOptions {
 
 int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
-  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   DumpOptions dump;
   dump.sceneFile = opts.scene;
   dump.frameRate = scene.description.frameRate;
@@ -39,6 +40,7 @@ void AddDumpCommand(CLI::App& app, CommandAction& chosen) {
   cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
+  opts->load.AddTo(*cmd);
   cmd->add_option("--time", opts->time, "also print the deformed world positions at this frame");
   cmd->add_flag("--weights", opts->weights, "also print each skin's weights: one row per vertex, one value per bone");
   cmd->add_flag("--json", opts->json, "print one JSON document (see docs/dump-json.md) instead of text");

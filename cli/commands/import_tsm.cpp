@@ -18,6 +18,7 @@ namespace {
 
 struct ImportTsmOptions {
   std::string scene;
+  SceneLoadOptions load;
   std::string node;
   std::string file;
   std::string out;
@@ -46,7 +47,7 @@ public:
 int ImportTsm(const ImportTsmOptions& opts, const CommandIo& io) {
   if (!Utf8TextToWide(opts.file)) return ReportFailure(io.err, opts.file + ": the file name is not UTF-8 text");
   LoadedScene scene;
-  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   std::vector<SkinRef> skins = FindSkins();
   const SkinRef* skin = SkinOn(skins, opts.node);
   if (!skin) return ReportFailure(io.err, opts.scene + ": no Tessarin modifier on a node named \"" + opts.node + "\"");
@@ -86,6 +87,7 @@ void AddImportTsmCommand(CLI::App& app, CommandAction& chosen) {
   cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
+  opts->load.AddTo(*cmd);
   cmd->add_option("--node", opts->node, "the node whose skin takes the file's bones (its lowest Tessarin)")->required();
   cmd->add_option("--file", opts->file, "the exchange file (.tsm)")->required();
   cmd->add_option("-o,--out", opts->out, "the scene file to write")->required();

@@ -33,6 +33,7 @@ constexpr float kDefaultStrength = 0.1f;
 
 struct PaintCommandOptions {
   std::string scene;
+  SceneLoadOptions load;
   std::string source;
   std::vector<std::string> strokes;
   bool alt = false;
@@ -136,7 +137,7 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
   if (!name) return ReportFailure(io.err, "--source: the name is not UTF-8 text");
 
   LoadedScene scene;
-  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   INode* node = TheHost().GetINodeByName(name->c_str());
   if (!node) return ReportFailure(io.err, opts.scene + ": no node named \"" + opts.source + "\"");
   const PaintedSource source = SourceOn(node);
@@ -197,6 +198,7 @@ void AddPaintCommand(CLI::App& app, CommandAction& chosen) {
   CLI::App* cmd = app.add_subcommand(
       "paint", "Paint an influence source's influence on every skin it acts on, and save the scene");
   cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)->required()->check(CLI::ExistingFile);
+  opts->load.AddTo(*cmd);
   cmd->add_option("--source", opts->source, "the node of the Orbicle or Fluxel to paint")->required();
   cmd->add_option("--stroke", opts->strokes,
                   "one stroke: samples x,y,z[,radius,strength] in world units, separated by ';' (radius 1 and "

@@ -13,6 +13,7 @@ namespace {
 
 struct RunCommandOptions {
   std::string scene;
+  SceneLoadOptions load;
   std::string frames;  // "A:B" or "A"
   std::string outDir = "tessarin-out";
   OutputChoice output;
@@ -36,7 +37,7 @@ bool ParseFrameRange(const std::string& text, int& first, int& last) {
 
 int Run(const RunCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
-  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   RunOptions run;
   if (!opts.frames.empty()) {
     ParseFrameRange(opts.frames, run.firstFrame, run.lastFrame);  // checked while parsing the command line
@@ -85,6 +86,7 @@ void AddRunCommand(CLI::App& app, CommandAction& chosen) {
   cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)
       ->required()
       ->check(CLI::ExistingFile);
+  opts->load.AddTo(*cmd);
   cmd->add_option("--frames", opts->frames,
                   "frames to evaluate, A:B inclusive or a single frame A (default: the description's \"frames\")")
       ->check(CLI::Validator(

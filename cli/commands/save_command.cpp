@@ -11,12 +11,13 @@ namespace {
 
 struct SaveCommandOptions {
   std::string scene;
+  SceneLoadOptions load;
   std::string out;
 };
 
 int Save(const SaveCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
-  if (!LoadSceneFile(opts.scene, scene, io.err)) return 1;
+  if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   if (!SaveCurrentScene(opts.out, io.err)) return 1;
   const std::size_t nodes = TheHost().AllNodes().size(), skins = FindSkins().size();
   io.out << "saved " << nodes << (nodes == 1 ? " node (" : " nodes (") << skins
@@ -31,6 +32,7 @@ void AddSaveCommand(CLI::App& app, CommandAction& chosen) {
   CLI::App* cmd = app.add_subcommand(
       "save", "Build a scene description and save it as a scene file, which every command that takes a scene accepts");
   cmd->add_option("SCENE", opts->scene, kSceneArgumentHelp)->required()->check(CLI::ExistingFile);
+  opts->load.AddTo(*cmd);
   cmd->add_option("-o,--out", opts->out, "the scene file to write (replaced only once it is complete)")->required();
   cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Save(*opts, io); }; });
 }

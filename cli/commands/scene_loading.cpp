@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "cli/scene/gltf_load.h"
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/scene_reader.h"
 #include "host/headless/headless_host.h"
@@ -52,6 +53,12 @@ bool LoadSaved(const std::string& path, LoadedScene& scene, std::ostream& err) {
   return true;
 }
 
+std::string Number(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", double(v));
+  return text;
+}
+
 }  // namespace
 
 bool IsSavedSceneFile(const std::string& path) {
@@ -72,7 +79,64 @@ int ReportFailure(std::ostream& err, const std::string& text) {
   return 1;
 }
 
+void SceneLoadOptions::AddTo(CLI::App& cmd) {
+  cmd.add_option("--fps", framesPerSecond, "glTF: frames per second at which the animation is sampled (default 30)")
+      ->check(CLI::Range(1, 4800));
+  cmd.add_option("--animation", animation, "glTF: the animation to play, by name or index (default the first)");
+  cmd.add_option("--weights-from", weightsFrom,
+                 "glTF: volumes (weights from Tessarin's bone volumes, the default) or file (the file's own "
+                 "JOINTS/WEIGHTS as forced weights)")
+      ->check(CLI::IsMember({"volumes", "file"}));
+  cmd.add_option("--falloff", falloff, "glTF with --weights-from volumes: every bone's falloff (default " +
+                                           Number(kGltfDefaultFalloff) + ")")
+      ->check(CLI::Range(0.0, 1e9));
+  cmd.add_option("--strength", strength, "glTF with --weights-from volumes: every bone's strength (default " +
+                                             Number(kGltfDefaultStrength) + ")")
+      ->check(CLI::Range(-1e9, 1e9));
+}
+
+GltfImportOptions SceneLoadOptions::Gltf() const {
+  GltfImportOptions o;
+  if (framesPerSecond) o.framesPerSecond = *framesPerSecond;
+  if (animation) o.animation = *animation;
+  if (weightsFrom) o.weights = *weightsFrom == "file" ? GltfWeights::File : GltfWeights::Volumes;
+  if (falloff) o.falloff = *falloff;
+  if (strength) o.strength = *strength;
+  return o;
+}
+
+std::string SceneLoadOptions::Given() const {
+  std::string list;
+  auto add = [&](bool given, const char* name) {
+    if (given) list += (list.empty() ? "" : ", ") + std::string(name);
+  };
+  add(framesPerSecond.has_value(), "--fps");
+  add(animation.has_value(), "--animation");
+  add(weightsFrom.has_value(), "--weights-from");
+  add(falloff.has_value(), "--falloff");
+  add(strength.has_value(), "--strength");
+  return list;
+}
+
 bool LoadSceneFile(const std::string& path, LoadedScene& scene, std::ostream& err) {
+  return LoadSceneFile(path, SceneLoadOptions(), scene, err);
+}
+
+bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err) {
+  const bool gltf = IsGltfFile(path);
+  if (!gltf && !options.Given().empty()) {
+    ReportFailure(err, path + ": " + options.Given() + " apply to glTF files only; this is " +
+                           (IsSavedSceneFile(path) ? "a saved scene file" : "a scene description"));
+    return false;
+  }
+  if (gltf) {
+    SceneError error;
+    if (!ReadGltfScene(path, options.Gltf(), scene.description, error)) {
+      ReportFailure(err, error.Text());
+      return false;
+    }
+    return OpenPlugin(scene, err) && Build(scene, err);
+  }
   if (IsSavedSceneFile(path)) return LoadSaved(path, scene, err);
   SceneError error;
   // Read first: a bad description is reported without touching the module.
