@@ -29,6 +29,7 @@ public:
   void Run(SceneDescription& out) {
     out.frameRate = options_.framesPerSecond;
     out.time = 0.0;
+    CheckBufferViews();
     NameNodes();
     FindParents();
     std::vector<NodeSpec> nodes(model_.nodes.size());
@@ -51,6 +52,20 @@ public:
 private:
   [[noreturn]] void Fail(const std::string& place, const std::string& what) const {
     throw SceneParseError({file_, place, what});
+  }
+
+  // Every view inside its buffer, before any accessor is read through one.
+  void CheckBufferViews() const {
+    for (std::size_t i = 0; i < model_.bufferViews.size(); ++i) {
+      const tinygltf::BufferView& v = model_.bufferViews[i];
+      const std::string place = "/bufferViews/" + std::to_string(i);
+      if (v.buffer < 0 || std::size_t(v.buffer) >= model_.buffers.size())
+        Fail(place + "/buffer", "names buffer " + std::to_string(v.buffer) + ", which the file does not have");
+      const std::size_t size = model_.buffers[v.buffer].data.size();
+      if (v.byteOffset > size || v.byteLength > size - v.byteOffset)
+        Fail(place, "needs bytes " + std::to_string(v.byteOffset) + " to " + std::to_string(v.byteOffset + v.byteLength) +
+                        " of buffer " + std::to_string(v.buffer) + ", which holds only " + std::to_string(size));
+    }
   }
 
   // An unnamed node is node<index>; a name taken by an earlier node gets ".1", ".2", ... (the

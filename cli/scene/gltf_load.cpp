@@ -2,6 +2,7 @@
 
 #include <tiny_gltf.h>
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -93,6 +94,16 @@ bool LoadGltfModel(const std::string& bytes, const std::filesystem::path& direct
     why = "is larger than 4 GiB";
     return false;
   }
+  const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
+  if (binary && bytes.size() >= 12) {
+    std::uint32_t declared = 0;
+    std::memcpy(&declared, bytes.data() + 8, 4);
+    if (declared > bytes.size()) {
+      why = "is truncated: its header declares " + std::to_string(declared) + " bytes, the file has " +
+            std::to_string(bytes.size());
+      return false;
+    }
+  }
   tinygltf::TinyGLTF loader;
   loader.SetImageLoader(KeepImageUndecoded, nullptr);
   if (!allowExternal) {
@@ -102,7 +113,6 @@ bool LoadGltfModel(const std::string& bytes, const std::filesystem::path& direct
   std::string err, warn;
   const std::string base = directory.empty() ? std::string(".") : directory.string();
   bool ok = false;
-  const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
   try {
     if (binary)
       ok = loader.LoadBinaryFromMemory(&model, &err, &warn, reinterpret_cast<const unsigned char*>(bytes.data()),
