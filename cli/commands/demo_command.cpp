@@ -1,6 +1,5 @@
-// tessarin demo [--frames N] [--out DIR]
+// tessarin demo [--frames N] [--out DIR | -o FILE.glb]
 
-#include <fstream>
 #include <memory>
 
 #include "cli/commands/commands.h"
@@ -8,7 +7,9 @@
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/demo_scene.h"
 #include "cli/scene/frame_runner.h"
+#include "cli/scene/output_set.h"
 #include "cli/scene/skin_access.h"
+#include "host/headless/atomic_file.h"
 #include "host/sdk/iparamb2.h"
 #include "host/sdk/object.h"
 #include "module/registry/tessarin_parameters.h"
@@ -17,7 +18,7 @@ namespace {
 
 struct DemoOptions {
   int frames = 48;
-  std::string outDir = "tessarin-demo";
+  OutputTarget target;
   std::string sceneOut;
   std::string save;  // the built scene, as a scene file
   OutputChoice output;
@@ -36,9 +37,11 @@ const char* KindText(int kind) {
 int Demo(const DemoOptions& opts, const CommandIo& io) {
   const nlohmann::json description = DemoScene(opts.frames);
   if (!opts.sceneOut.empty()) {
-    std::ofstream file(opts.sceneOut);
-    file << description.dump(2) << '\n';
-    if (!file) return ReportFailure(io.err, opts.sceneOut + ": cannot be written");
+    const std::string text = description.dump(2) + '\n';
+    std::string why;
+    if (!WriteFileAtomically(opts.sceneOut, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                             why))
+      return ReportFailure(io.err, why);
   }
   LoadedScene scene;
   if (!LoadSceneJson(description, "demo scene", scene, io.err)) return 1;
@@ -49,15 +52,17 @@ int Demo(const DemoOptions& opts, const CommandIo& io) {
   RunOptions run;
   run.firstFrame = 0;
   run.lastFrame = opts.frames - 1;
-  run.outDir = opts.outDir;
   opts.output.ApplyTo(run);
-  run.baseName = "demo";
+  opts.target.ApplyTo(run, "demo");
   run.progress = io.progress;
   run.progressStream = &io.err;
   run.generator = "tessarin " + io.version;
   RunReport report;
   std::string why;
   if (!RunFrames(SkinnedNodes(skins), scene.description.frameRate, run, report, &why))
+    return ReportFailure(io.err, why);
+  int removed = 0;
+  if (run.format == OutputFormat::Obj && !RemoveEarlierFrames(run.outDir, report.nodes, report.files, &removed, &why))
     return ReportFailure(io.err, why);
 
   std::string bones;
@@ -86,6 +91,8 @@ int Demo(const DemoOptions& opts, const CommandIo& io) {
     out << "  output      " << report.files.size() << " OBJ files in " << run.outDir.string() << " ("
         << report.files.front().filename().string() << " .. " << report.files.back().filename().string() << ")\n";
   }
+  if (removed > 0)
+    out << "  removed     " << removed << " earlier frame" << (removed == 1 ? "" : "s") << " of this mesh\n";
   if (!opts.save.empty()) out << "  saved       " << opts.save << " (run it with: tessarin run " << opts.save << ")\n";
   if (!opts.sceneOut.empty()) out << "  scene       " << opts.sceneOut << " (run it with: tessarin run " << opts.sceneOut << ")\n";
   return 0;
@@ -97,13 +104,17 @@ void AddDemoCommand(CLI::App& app, CommandAction& chosen) {
   auto opts = std::make_shared<DemoOptions>();
   CLI::App* cmd = app.add_subcommand(
       "demo", "Skin and animate the built-in scene (a 20,608-vertex tube and three link bones) and write it out");
-  cmd->add_option("--frames", opts->frames, "number of frames, from frame 0")
+  cmd->add_option("--frames", opts->frames, "how many frames to write, from frame 0 (a count, not a range)")
+      ->type_name("COUNT")
       ->check(CLI::Range(1, 500))
       ->capture_default_str();
-  cmd->add_option("--out", opts->outDir, "output folder, created when missing")->capture_default_str();
+  opts->target.AddTo(*cmd, "tessarin-demo");
   opts->output.AddTo(*cmd);
   cmd->add_option("--scene-out", opts->sceneOut,
                   "also write the demo's scene description to this file, as a starting point for your own");
   cmd->add_option("--save", opts->save, "also save the built demo scene as a scene file");
-  cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Demo(*opts, io); }; });
+  cmd->callback([opts, &chosen] {
+    opts->target.Check(opts->output);
+    chosen = [opts](const CommandIo& io) { return Demo(*opts, io); };
+  });
 }

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <string>
 
 #include "cli/scene/frame_runner.h"
@@ -25,6 +26,50 @@ struct OutputChoice {
   void ApplyTo(RunOptions& run) const {
     run.format = format == "obj" ? OutputFormat::Obj : OutputFormat::Glb;
     run.interpolation = interpolation == "step" ? GlbInterpolation::Step : GlbInterpolation::Linear;
+  }
+};
+
+// Where a command that writes frames puts them: "-o FILE.glb" names the .glb file, "--out DIR"
+// the folder of OBJ frames (or of the .glb, named after the scene).
+struct OutputTarget {
+  std::string dir;
+  std::string file;  // "-o", empty for none
+
+  // Declares -o and --out (defaultDir when neither is given).
+  void AddTo(CLI::App& cmd, const std::string& defaultDir) {
+    dir = defaultDir;
+    CLI::Option* out = cmd.add_option("--out", dir,
+                                      "output folder, created when missing: OBJ frames NODE_0012.obj, or the .glb "
+                                      "file named after the scene; earlier OBJ frames of the same nodes there are "
+                                      "removed, so that it holds this run's frames")
+                           ->type_name("DIR")
+                           ->capture_default_str();
+    cmd.add_option("-o,--output", file, "the .glb file to write (instead of one in the --out folder)")
+        ->check(CLI::Validator(
+            [](std::string& s) {
+              const std::string ext = ".glb";
+              const bool glb = s.size() > ext.size() && s.compare(s.size() - ext.size(), ext.size(), ext) == 0;
+              return glb ? std::string() : "-o names a .glb file, got " + s + " (OBJ frames go to a folder: --out DIR)";
+            },
+            ""))
+        ->type_name("FILE.glb")
+        ->excludes(out);
+  }
+  // Called from the command's callback, while parsing: a usage error there exits with 2.
+  void Check(const OutputChoice& output) const {
+    if (!file.empty() && output.format == "obj")
+      throw CLI::ValidationError("-o", "OBJ frames are one file per frame: give a folder with --out DIR");
+  }
+  // The folder and the .glb file's base name for the run.
+  void ApplyTo(RunOptions& run, const std::string& defaultBase) const {
+    if (file.empty()) {
+      run.outDir = dir;
+      run.baseName = defaultBase;
+      return;
+    }
+    const std::filesystem::path path(file);
+    run.outDir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    run.baseName = path.stem().string();
   }
 };
 

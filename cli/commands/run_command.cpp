@@ -1,12 +1,15 @@
-// tessarin run SCENE --frames A:B [--out DIR] [--format obj|glb]
+// tessarin run SCENE --frames A:B [--out DIR | -o FILE.glb] [--format obj|glb] [--json]
 
 #include <charconv>
 #include <memory>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/commands/commands.h"
 #include "cli/commands/output_options.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/frame_runner.h"
+#include "cli/scene/output_set.h"
 #include "cli/scene/skin_access.h"
 
 namespace {
@@ -15,8 +18,9 @@ struct RunCommandOptions {
   std::string scene;
   SceneLoadOptions load;
   std::string frames;  // "A:B" or "A"
-  std::string outDir = "tessarin-out";
+  OutputTarget target;
   OutputChoice output;
+  bool json = false;
 };
 
 // "A:B" (A ≤ B) or a single frame "A".
@@ -35,6 +39,24 @@ bool ParseFrameRange(const std::string& text, int& first, int& last) {
   return number(all.substr(0, colon), first) && number(all.substr(colon + 1), last) && first <= last;
 }
 
+// The run's summary for programs: see docs/run-json.md.
+nlohmann::json RunSummaryJson(const RunReport& report, const RunOptions& run, int removed) {
+  nlohmann::json files = nlohmann::json::array();
+  for (const auto& f : report.files) files.push_back(f.string());
+  auto perFrame = [&](double seconds) { return report.frames > 0 ? seconds / report.frames : 0.0; };
+  return {{"format", "tessarin-run"},
+          {"version", 1},
+          {"frames", report.frames},
+          {"firstFrame", run.firstFrame},
+          {"lastFrame", run.lastFrame},
+          {"meshes", report.nodes},
+          {"vertices", report.vertices},
+          {"secondsPerFrame", {{"evaluating", perFrame(report.evaluationSeconds)},
+                               {"withWriting", perFrame(report.totalSeconds)}}},
+          {"files", files},
+          {"removedEarlierFrames", removed}};
+}
+
 int Run(const RunCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
   if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
@@ -46,9 +68,8 @@ int Run(const RunCommandOptions& opts, const CommandIo& io) {
   } else {
     return ReportFailure(io.err, opts.scene + ": no frames to run: give --frames A:B (the description has no \"frames\")");
   }
-  run.outDir = opts.outDir;
   opts.output.ApplyTo(run);
-  run.baseName = FileSafeName(std::filesystem::path(opts.scene).stem().string());
+  opts.target.ApplyTo(run, FileSafeName(std::filesystem::path(opts.scene).stem().string()));
   run.progress = io.progress;
   run.progressStream = &io.err;
   run.generator = "tessarin " + io.version;
@@ -56,7 +77,14 @@ int Run(const RunCommandOptions& opts, const CommandIo& io) {
   std::string why;
   if (!RunFrames(SkinnedNodes(FindSkins()), scene.description.frameRate, run, report, &why))
     return ReportFailure(io.err, why);
+  int removed = 0;
+  if (run.format == OutputFormat::Obj && !RemoveEarlierFrames(run.outDir, report.nodes, report.files, &removed, &why))
+    return ReportFailure(io.err, why);
 
+  if (opts.json) {
+    io.out << RunSummaryJson(report, run, removed).dump() << '\n';
+    return 0;
+  }
   io.out << "frames      " << report.frames << " (" << run.firstFrame << ".." << run.lastFrame << ")\n";
   io.out << "meshes      ";
   for (std::size_t i = 0; i < report.nodes.size(); ++i) io.out << (i ? ", " : "") << report.nodes[i];
@@ -69,6 +97,8 @@ int Run(const RunCommandOptions& opts, const CommandIo& io) {
     io.out << "output      " << report.files.size() << " files in " << run.outDir.string() << " ("
            << report.files.front().filename().string() << " .. " << report.files.back().filename().string() << ")\n";
   }
+  if (removed > 0)
+    io.out << "removed     " << removed << " earlier frame" << (removed == 1 ? "" : "s") << " of these meshes\n";
   return 0;
 }
 
@@ -95,7 +125,12 @@ void AddRunCommand(CLI::App& app, CommandAction& chosen) {
             return ParseFrameRange(s, a, b) ? std::string() : "expected A:B with whole frames A <= B, got " + s;
           },
           "A:B"));
-  cmd->add_option("--out", opts->outDir, "output folder, created when missing")->capture_default_str();
+  opts->target.AddTo(*cmd, "tessarin-out");
   opts->output.AddTo(*cmd);
-  cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Run(*opts, io); }; });
+  cmd->add_flag("--json", opts->json,
+                "print the summary as one JSON document (frames, vertices, time per frame, files written)");
+  cmd->callback([opts, &chosen] {
+    opts->target.Check(opts->output);
+    chosen = [opts](const CommandIo& io) { return Run(*opts, io); };
+  });
 }

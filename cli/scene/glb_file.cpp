@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <limits>
+
+#include "host/headless/atomic_file.h"
 
 namespace {
 
@@ -155,10 +156,17 @@ bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTr
   const char* mode = interpolation == GlbInterpolation::Step ? "STEP" : "LINEAR";
   for (const auto& t : tracks) AddTrack(model, t, timesAccessor, mode);
 
-  std::ofstream probe(path, std::ios::binary);
-  if (!probe) return fail("cannot be written");
-  probe.close();
-  tinygltf::TinyGLTF gltf;
-  if (!gltf.WriteGltfSceneToFile(&model, path.string(), false, true, false, true)) return fail("write failed");
-  return true;
+  // Written whole or not at all: an older file stays until the new one is complete.
+  std::string why;
+  const bool written = WriteStreamAtomically(
+      path.string(),
+      [&](std::ostream& out, std::string& failure) {
+        tinygltf::TinyGLTF gltf;
+        if (gltf.WriteGltfSceneToStream(&model, out, false, true)) return true;
+        failure = "the glTF model could not be serialised";
+        return false;
+      },
+      why);
+  if (!written && error) *error = why;  // names the file and the system's reason
+  return written;
 }

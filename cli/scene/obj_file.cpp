@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/scene/scene_error.h"
+#include "host/headless/atomic_file.h"
 
 namespace {
 
@@ -61,29 +62,28 @@ PolyMesh ReadObjFile(const std::filesystem::path& path) {
 }
 
 bool WriteObjFile(const std::filesystem::path& path, const MeshSnapshot& mesh, std::string* error) {
-  std::ofstream out(path, std::ios::binary);
-  if (!out) {
-    if (error) *error = path.string() + ": cannot be written";
-    return false;
-  }
-  const bool colors = mesh.colors.size() == mesh.positions.size();
-  char buffer[160];
-  for (int i = 0; i < mesh.VertexCount(); ++i) {
-    const Point3& p = mesh.positions[i];
-    int n = colors ? std::snprintf(buffer, sizeof buffer, "v %.7g %.7g %.7g %.4g %.4g %.4g\n", p.x, p.y, p.z,
-                                   mesh.colors[i].x, mesh.colors[i].y, mesh.colors[i].z)
-                   : std::snprintf(buffer, sizeof buffer, "v %.7g %.7g %.7g\n", p.x, p.y, p.z);
-    out.write(buffer, n);
-  }
-  for (const auto& face : mesh.faces) {
-    out << 'f';
-    for (int v : face) out << ' ' << (v + 1);
-    out << '\n';
-  }
-  out.flush();
-  if (!out) {
-    if (error) *error = path.string() + ": write failed";
-    return false;
-  }
-  return true;
+  // Written whole or not at all: an older file stays until the new one is complete.
+  std::string why;
+  const bool written = WriteStreamAtomically(
+      path.string(),
+      [&](std::ostream& out, std::string&) {
+        const bool colors = mesh.colors.size() == mesh.positions.size();
+        char buffer[160];
+        for (int i = 0; i < mesh.VertexCount() && out; ++i) {
+          const Point3& p = mesh.positions[i];
+          int n = colors ? std::snprintf(buffer, sizeof buffer, "v %.7g %.7g %.7g %.4g %.4g %.4g\n", p.x, p.y, p.z,
+                                         mesh.colors[i].x, mesh.colors[i].y, mesh.colors[i].z)
+                         : std::snprintf(buffer, sizeof buffer, "v %.7g %.7g %.7g\n", p.x, p.y, p.z);
+          out.write(buffer, n);
+        }
+        for (std::size_t f = 0; f < mesh.faces.size() && out; ++f) {
+          out << 'f';
+          for (int v : mesh.faces[f]) out << ' ' << (v + 1);
+          out << '\n';
+        }
+        return true;
+      },
+      why);
+  if (!written && error) *error = why;  // names the file and the system's reason
+  return written;
 }

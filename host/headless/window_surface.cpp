@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/headless/atomic_file.h"
 #include "host/headless/window_canvas.h"
 
 cairo_surface_t* WindowCanvas(HeadlessWindow& window) {
@@ -37,13 +38,27 @@ bool SaveWindowPicture(HWND window, const std::string& path, std::string* why) {
   HeadlessWindow* w = FindWindowRecord(window);
   cairo_surface_t* s = w ? WindowCanvas(*w) : nullptr;
   if (!s) {
-    if (why) *why = "the window has no picture";
+    if (why) *why = "cannot write '" + path + "': the window has no picture";
     return false;
   }
-  cairo_status_t status = cairo_surface_write_to_png(s, path.c_str());
-  if (status != CAIRO_STATUS_SUCCESS) {
-    if (why) *why = cairo_status_to_string(status);
-    return false;
-  }
-  return true;
+  // Through the atomic writer: a failed write leaves no partial picture and says why.
+  std::string error;
+  const bool written = WriteStreamAtomically(
+      path,
+      [s](std::ostream& out, std::string& failure) {
+        cairo_status_t status = cairo_surface_write_to_png_stream(
+            s,
+            [](void* closure, const unsigned char* data, unsigned int length) {
+              auto& stream = *static_cast<std::ostream*>(closure);
+              stream.write(reinterpret_cast<const char*>(data), length);
+              return stream ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+            },
+            &out);
+        if (status == CAIRO_STATUS_SUCCESS || status == CAIRO_STATUS_WRITE_ERROR) return true;  // the stream tells
+        failure = cairo_status_to_string(status);
+        return false;
+      },
+      error);
+  if (!written && why) *why = error;
+  return written;
 }

@@ -52,11 +52,11 @@ struct ProgramResult {
   std::string err;
 };
 
-// Runs the built tessarin program with the arguments (a shell word list) in folder dir.
-inline ProgramResult RunProgram(const std::string& args, const std::filesystem::path& dir) {
+// Runs a shell script in folder dir; $TESSARIN in it is the built program.
+inline ProgramResult RunShell(const std::string& script, const std::filesystem::path& dir) {
   const std::filesystem::path errFile = dir / "stderr.txt";
-  std::string command = "cd '" + dir.string() + "' && '" TESSARIN_BIN_DIR "/tessarin' " + args + " 2>'" +
-                        errFile.string() + "'";
+  std::string command = "cd '" + dir.string() + "' && export TESSARIN='" TESSARIN_BIN_DIR "/tessarin' && (" + script +
+                        ") 2>'" + errFile.string() + "'";
   ProgramResult r;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return r;
@@ -68,6 +68,11 @@ inline ProgramResult RunProgram(const std::string& args, const std::filesystem::
   r.err = ReadText(errFile);
   std::filesystem::remove(errFile);
   return r;
+}
+
+// Runs the built tessarin program with the arguments (a shell word list) in folder dir.
+inline ProgramResult RunProgram(const std::string& args, const std::filesystem::path& dir) {
+  return RunShell("\"$TESSARIN\" " + args, dir);
 }
 
 }  // namespace cli_test

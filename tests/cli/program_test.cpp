@@ -193,7 +193,7 @@ TEST(Program, AboutClicksOpenTheLinkUnderThePoint) {
   ASSERT_EQ(miss.exitCode, 0) << miss.err;
   EXPECT_EQ(miss.out.find("open "), std::string::npos) << miss.out;
   auto bad = cli_test::RunProgram("about --png c.png --click 330", dir.Path());
-  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.exitCode, 2) << "a usage error";
   auto unwritable = cli_test::RunProgram("about --png no-such-folder/d.png", dir.Path());
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_NE(unwritable.err.find("no-such-folder/d.png"), std::string::npos) << unwritable.err;
