@@ -6,6 +6,8 @@
 // clicked at a client position, and closed with OK. Addresses the box asks the shell to open are
 // printed; with --open they go on to the desktop's opener.
 
+#include <cctype>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,10 +68,11 @@ HWND PageWindow() {
   return pages.empty() ? nullptr : pages.back().window;
 }
 
+constexpr int kUsageError = 2;
+
 int About(const AboutOptions& opts, const CommandIo& io) {
   std::optional<POINT> click;
-  if (!opts.click.empty() && !(click = ParsePoint(opts.click)))
-    return ReportFailure(io.err, "--click takes X,Y in client pixels, for example 100,50");
+  if (!opts.click.empty()) click = ParsePoint(opts.click);  // checked while parsing the command line
 
   std::string why;
   std::unique_ptr<PluginSession> plugin = PluginSession::Open(io.err, &why);
@@ -81,6 +84,7 @@ int About(const AboutOptions& opts, const CommandIo& io) {
     return opts.open ? OpenWithDesktop(r) : true;
   });
   bool written = false;
+  bool outside = false;
   std::string writeError;
   int width = 0, height = 0;
   TheModalDialogs().SetDriver([&](HWND box) {
@@ -89,6 +93,11 @@ int About(const AboutOptions& opts, const CommandIo& io) {
     GetClientRect(box, &client);
     width = client.right;
     height = client.bottom;
+    outside = click && (click->x < 0 || click->y < 0 || click->x >= width || click->y >= height);
+    if (outside) {  // refused before anything is written
+      SendMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      return;
+    }
     written = SaveWindowPicture(box, opts.png, &writeError);
     if (click) {
       const LPARAM at = MAKELPARAM(static_cast<WORD>(click->x), static_cast<WORD>(click->y));
@@ -108,7 +117,12 @@ int About(const AboutOptions& opts, const CommandIo& io) {
 
   if (!page) return ReportFailure(io.err, "the plug-in module shows no command-panel page for its skin");
   if (TheModalDialogs().Dialogs().empty()) return ReportFailure(io.err, "the plug-in module opened no About box");
-  if (!written) return ReportFailure(io.err, opts.png + ": " + writeError);
+  if (outside) {
+    io.err << "tessarin: --click " << opts.click << " lies outside the About box (its client area is " << width
+           << " x " << height << " pixels, from 0,0)\n";
+    return kUsageError;
+  }
+  if (!written) return ReportFailure(io.err, writeError);  // names the file
   io.out << "About box (" << width << " x " << height << " pixels) written to " << opts.png << '\n';
   return 0;
 }
@@ -118,8 +132,22 @@ int About(const AboutOptions& opts, const CommandIo& io) {
 void AddAboutCommand(CLI::App& app, CommandAction& chosen) {
   auto opts = std::make_shared<AboutOptions>();
   CLI::App* command = app.add_subcommand("about", "Open the module's About box and write what it shows as a PNG");
-  command->add_option("--png", opts->png, "The picture file to write")->required();
-  command->add_option("--click", opts->click, "Press the mouse at X,Y (client pixels) before closing the box");
+  command->add_option("--png", opts->png, "The picture file to write (a PNG, named .png)")
+      ->required()
+      ->check(CLI::Validator(
+          [](std::string& name) {
+            std::string ext = std::filesystem::path(name).extension().string();
+            for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return ext == ".png" ? std::string() : "the picture is written as PNG: name it .png, got " + name;
+          },
+          "FILE.png"));
+  command->add_option("--click", opts->click,
+                      "Press the mouse at X,Y (client pixels, inside the box) before closing the box")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return ParsePoint(text) ? std::string() : "--click takes X,Y in client pixels, for example 100,50";
+          },
+          "X,Y"));
   command->add_flag("--open", opts->open, "Hand the addresses the box opens to the desktop's opener (xdg-open)");
   command->callback([opts, &chosen] {
     chosen = [opts](const CommandIo& io) { return About(*opts, io); };

@@ -7,9 +7,11 @@
 #include <memory>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/plugin_message.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/skin_access.h"
 #include "cli/scene/skin_dump.h"
+#include "host/headless/headless_host.h"
 #include "host/headless/open_file_service.h"
 #include "host/headless/utf8_text.h"
 #include "host/sdk/inode.h"
@@ -52,9 +54,15 @@ int ImportTsm(const ImportTsmOptions& opts, const CommandIo& io) {
   const SkinRef* skin = SkinOn(skins, opts.node);
   if (!skin) return ReportFailure(io.err, opts.scene + ": no Tessarin modifier on a node named \"" + opts.node + "\"");
 
+  // The skin's message boxes, one line each, with the system's reason when the file does not
+  // open.
+  const std::string reason = OpenFailureReason(opts.file);
   {
     ChosenFile chosen(opts.file);
-    // On failure the skin has shown its message (on stderr) already.
+    TheHost().Messages().SetPrinter([&](const MessageRecord& r) {
+      io.err << "tessarin: " << OneLineMessage(WideToUtf8Text(r.caption), WideToUtf8Text(r.text))
+             << (reason.empty() ? "" : ": " + reason) << '\n';
+    });
     if (!skin->editor->ImportExchangeFile()) {
       if (TheOpenFileService().Requests().empty())
         return ReportFailure(io.err, "the plug-in module offers no exchange-file import");

@@ -184,7 +184,7 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
     io.out << doc.dump() << '\n';
   } else {
     io.out << "painted " << painted << (painted == 1 ? " stroke" : " strokes") << " on \"" << opts.source << "\" ("
-           << theHold.UndoCount() << " undo steps)\n";
+           << theHold.UndoCount() << (theHold.UndoCount() == 1 ? " undo step)\n" : " undo steps)\n");
     SourcesText(mine, io.out);
     io.out << "\nscene saved to " << opts.out << '\n';
   }
@@ -205,7 +205,15 @@ void AddPaintCommand(CLI::App& app, CommandAction& chosen) {
                   "strength 0.1 when left out; the brush holds strength to 0..0.1 and radius to 0..5); repeat for "
                   "more strokes")
       ->required()
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      // A stroke that does not parse is a usage error (exit 2), told before anything is loaded.
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            std::vector<PaintSample> samples;
+            std::string why;
+            return ParseStroke(text, samples, why) ? std::string() : why;
+          },
+          "STROKE"));
   auto* alt = cmd->add_flag("--alt", opts->alt, "take the brush away instead of adding it");
   auto* shift = cmd->add_flag("--shift", opts->shift, "smooth: move the brushed values toward their average");
   alt->excludes(shift);

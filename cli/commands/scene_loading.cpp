@@ -6,10 +6,13 @@
 
 #include "cli/scene/gltf_load.h"
 #include "cli/scene/scene_builder.h"
+#include "cli/scene/skin_access.h"
 #include "cli/scene/scene_reader.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/scene_file.h"
 #include "host/headless/scene_file_format.h"
+#include "host/headless/utf8_text.h"
+#include "host/sdk/inode.h"
 
 namespace {
 
@@ -122,7 +125,18 @@ bool LoadSceneFile(const std::string& path, LoadedScene& scene, std::ostream& er
   return LoadSceneFile(path, SceneLoadOptions(), scene, err);
 }
 
-bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err) {
+void WarnAboutSkins(const std::string& path, std::ostream& err) {
+  const std::vector<SkinRef> skins = FindSkins();
+  if (skins.empty()) err << "tessarin: warning: " << path << ": no node carries a Tessarin skin\n";
+  for (const SkinRef& s : skins)
+    if (s.editor->Table().boneCount == 0)
+      err << "tessarin: warning: " << path << ": the Tessarin skin on node \"" << WideToUtf8Text(s.node->GetName())
+          << "\" has no bones; it leaves its mesh as it is\n";
+}
+
+namespace {
+
+bool LoadAnyScene(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err) {
   const bool gltf = IsGltfFile(path);
   if (!gltf && !options.Given().empty()) {
     ReportFailure(err, path + ": " + options.Given() + " apply to glTF files only; this is " +
@@ -145,6 +159,14 @@ bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, Loa
     return false;
   }
   return OpenPlugin(scene, err) && Build(scene, err);
+}
+
+}  // namespace
+
+bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err) {
+  if (!LoadAnyScene(path, options, scene, err)) return false;
+  WarnAboutSkins(path, err);
+  return true;
 }
 
 bool LoadSceneJson(const nlohmann::json& document, const std::string& name, LoadedScene& scene, std::ostream& err) {

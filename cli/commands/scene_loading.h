@@ -38,9 +38,11 @@ struct SceneLoadOptions {
 // From a description file, a glTF file (.gltf or .glb) or a saved scene file, told apart by
 // content (the scene file's mark, the glTF binary mark or a JSON document with a glTF "asset"). A
 // saved scene gets a description without nodes that carries its frame rate, current frame and
-// animation range. False after printing the error to err.
+// animation range. Warns as WarnAboutSkins does. False after printing the error to err.
 bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err);
 bool LoadSceneFile(const std::string& path, LoadedScene& scene, std::ostream& err);
+// Warns on err when the built scene has no Tessarin skin, or a skin has no bones.
+void WarnAboutSkins(const std::string& path, std::ostream& err);
 // Whether path starts with the mark of the headless host's scene file.
 bool IsSavedSceneFile(const std::string& path);
 // Saves the current scene to path (replacing it only once complete). False after printing the

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/plugin_message.h"
 #include "module/resources/resource_directory.h"
 #include "module/resources/string_table.h"
 #include "persistence/exchange/exchange_file.h"
@@ -59,13 +60,10 @@ void InfoText(const json& info, std::ostream& out) {
   out << "blend     " << info["blendCount"] << '\n';
 }
 
-// A message text (caption, "|", body with "\n\r" line breaks) as "caption: body" for a terminal.
-std::string MessageLines(const std::string& text) {
-  std::string out;
+// A message text (caption, "|", body with "\n\r" line breaks) as one line for a terminal.
+std::string MessageLine(const std::string& text) {
   const std::size_t bar = text.find('|');
-  out = bar == std::string::npos ? text : text.substr(0, bar) + ": " + text.substr(bar + 1);
-  std::erase(out, '\r');
-  return out;
+  return bar == std::string::npos ? OneLineMessage("", text) : OneLineMessage(text.substr(0, bar), text.substr(bar + 1));
 }
 
 int TsmInfo(const TsmInfoOptions& opts, const CommandIo& io) {
@@ -73,7 +71,8 @@ int TsmInfo(const TsmInfoOptions& opts, const CommandIo& io) {
   SetModuleInstance(TessarinResourceHandle());
   ExchangeFile file;
   if (!file.read(opts.file)) {
-    io.err << MessageLines(file.errorText()) << '\n';
+    const std::string reason = OpenFailureReason(opts.file);
+    io.err << "tessarin: " << MessageLine(file.errorText()) << (reason.empty() ? "" : ": " + reason) << '\n';
     return 1;
   }
   json info = InfoJson(file, opts.file);

@@ -67,18 +67,19 @@ TEST(PaintCommand, SourcesThatCannotBePaintedFailClearly) {
   struct Case {
     const char* args;
     const char* message;
+    int exitCode;  // 2: the command line itself is wrong
   };
   const Case cases[] = {
-      {"--source Nobody --stroke 0,0,0", "no node named \"Nobody\""},
-      {"--source Body --stroke 0,0,0", "\"Body\" is no influence source"},
-      {"--source Far --stroke 0,0,0", "\"Far\" acts on no skin"},
-      {"--source Bulge --stroke 0,0", "sample \"0,0\" has 2 numbers"},
-      {"--source Bulge --stroke 0,x,0", "\"x\" in sample \"0,x,0\" is not a number"},
-      {"--source Bulge --stroke 0,0,0,0,1", "radius that is not above 0"},
+      {"--source Nobody --stroke 0,0,0", "no node named \"Nobody\"", 1},
+      {"--source Body --stroke 0,0,0", "\"Body\" is no influence source", 1},
+      {"--source Far --stroke 0,0,0", "\"Far\" acts on no skin", 1},
+      {"--source Bulge --stroke 0,0", "sample \"0,0\" has 2 numbers", 2},
+      {"--source Bulge --stroke 0,x,0", "\"x\" in sample \"0,x,0\" is not a number", 2},
+      {"--source Bulge --stroke 0,0,0,0,1", "radius that is not above 0", 2},
   };
   for (const Case& c : cases) {
     auto r = RunProgram(std::string("paint scene.json ") + c.args + " -o out.scene", dir.Path());
-    EXPECT_EQ(r.exitCode, 1) << c.args;
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out.scene")) << c.args;
   }
