@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/usage_hint.h"
+#include "cli/scene/plugin_session.h"
 #include "cli/scene/progress.h"
 
 namespace {
@@ -25,6 +27,12 @@ int main(int argc, char** argv) {
                "writes the deformed meshes frame by frame, or prints the skins' state."};
   app.set_version_flag("--version", version);
   app.require_subcommand(0, 1);
+  std::string modulePath;
+  app.add_option("--module", modulePath,
+                 "the plug-in module to load (default: " + std::string(PluginModuleFileName()) +
+                     " next to the program, or in its installed module folder)")
+      ->check(CLI::ExistingFile);
+  app.fallthrough();  // --module may also follow the command
   app.footer("Run 'tessarin COMMAND --help' for a command's options. Scene format: docs/scene-format.md");
   CommandAction chosen;
   AddDemoCommand(app, chosen);
@@ -38,9 +46,11 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    int code = app.exit(e);
-    return code == 0 ? 0 : kUsageError;
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+    std::cerr << UsageErrorText(app, e, argc, argv);
+    return kUsageError;
   }
+  SetPluginModulePath(modulePath);
   if (!chosen) {
     std::cout << app.help();
     return 0;

@@ -11,7 +11,7 @@ class PluginModule;
 
 class PluginSession {
 public:
-  // Loads the module at path, or, when path is empty, the module next to the running program.
+  // Loads the module at path, or, when path is empty, the one FindPluginModule names.
   // Null with *error set when it cannot be loaded.
   static std::unique_ptr<PluginSession> Open(std::ostream& messages, std::string* error, const std::string& path = {});
   ~PluginSession();
@@ -25,3 +25,10 @@ private:
 
 // The file name of the plug-in module in the build's output directory.
 const char* PluginModuleFileName();
+
+// The module every session of this process loads: the path given to SetPluginModulePath (the
+// program's --module), else the module next to the running program (as the build lays them
+// out), else the one in the installed module folder relative to the program. *searched (when
+// given) tells the places looked at. Empty when the program's own location is unknown.
+std::string FindPluginModule(std::string* searched = nullptr);
+void SetPluginModulePath(const std::string& path);
