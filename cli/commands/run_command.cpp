@@ -40,8 +40,8 @@ bool ParseFrameRange(const std::string& text, int& first, int& last) {
 }
 
 // The run's summary for programs: see docs/run-json.md.
-nlohmann::json RunSummaryJson(const RunReport& report, const RunOptions& run, int removed) {
-  nlohmann::json files = nlohmann::json::array();
+nlohmann::ordered_json RunSummaryJson(const RunReport& report, const RunOptions& run, int removed) {
+  nlohmann::ordered_json files = nlohmann::ordered_json::array();
   for (const auto& f : report.files) files.push_back(f.string());
   auto perFrame = [&](double seconds) { return report.frames > 0 ? seconds / report.frames : 0.0; };
   return {{"format", "tessarin-run"},
