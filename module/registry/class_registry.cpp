@@ -9,6 +9,7 @@
 #include "module/registry/influence_interfaces.h"
 #include "module/registry/interface_descs.h"
 #include "module/registry/tessarin_parameters.h"
+#include "module/resources/resource_ids.h"
 #include "module/resources/string_table.h"
 
 // A constructor that throws has its memory released by the new-expression; the failure reaches
@@ -76,7 +77,7 @@ namespace {
 
 TessarinDlgProc g_tessarinDlgProc;
 
-ParamDef Switch(ParamID id, const MCHAR* name, StringResID localName, int flags, bool on) {
+ParamDef Switch(ParamID id, const MCHAR* name, StringResID localName, int flags, bool on, int checkBox) {
   ParamDef d;
   d.ID = id;
   d.int_name = name;
@@ -85,6 +86,7 @@ ParamDef Switch(ParamID id, const MCHAR* name, StringResID localName, int flags,
   d.local_name = localName;
   d.def = PB2Value::Bool(on);
   d.ctrl_type = TYPE_SINGLECHECKBOX;
+  d.ctrl_IDs = {checkBox};
   return d;
 }
 
@@ -96,13 +98,13 @@ ParamBlockDesc2 tessarinParameters(
     kTessarinParamsBlockId, L"tessarinParameters", 0, GetTessarinDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
     kTessarinParamsRef, ParamBlockAutoUI{510, 243, 0, &g_tessarinDlgProc},
     {
-        Switch(use_inertia, L"use_inertia", 238, P_ANIMATABLE, false),
-        Switch(use_oscillation, L"use_oscillation", 239, P_ANIMATABLE, false),
-        Switch(use_stack, L"use_stack", 240, P_ANIMATABLE, true),
-        Switch(use_orbicles, L"use_orbicles", 241, P_ANIMATABLE | kHostParamFlag40000000, false),
-        Switch(use_fluxels, L"use_fluxels", 242, P_ANIMATABLE, false),
-        Switch(use_dual_quaternion, L"use_dual_quaternion", 40, P_ANIMATABLE, false),
-        Switch(use_linked, L"use_linked", 247, P_ANIMATABLE, true),
+        Switch(use_inertia, L"use_inertia", 238, P_ANIMATABLE, false, IDC_USE_INERTIA),
+        Switch(use_oscillation, L"use_oscillation", 239, P_ANIMATABLE, false, IDC_USE_OSCILLATION),
+        Switch(use_stack, L"use_stack", 240, P_ANIMATABLE, true, IDC_USE_STACK),
+        Switch(use_orbicles, L"use_orbicles", 241, P_ANIMATABLE | kHostParamFlag40000000, false, IDC_USE_ORBICLES),
+        Switch(use_fluxels, L"use_fluxels", 242, P_ANIMATABLE, false, IDC_USE_FLUXELS),
+        Switch(use_dual_quaternion, L"use_dual_quaternion", 40, P_ANIMATABLE, false, IDC_USE_DUAL_QUATERNION),
+        Switch(use_linked, L"use_linked", 247, P_ANIMATABLE, true, IDC_USE_LINKED),
     });
 
 // --- Published interfaces ---------------------------------------------------------------------

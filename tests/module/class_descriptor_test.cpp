@@ -90,13 +90,18 @@ struct ExpectedSwitch {
   int flags;
   int localName;
   bool on;
+  int checkBox;              // in template 510
+  const wchar_t* caption;    // of the check box; null: the template has no such control
 };
 
 const ExpectedSwitch kSwitches[] = {
-    {0, L"use_inertia", 0x1, 238, false},         {1, L"use_oscillation", 0x1, 239, false},
-    {2, L"use_stack", 0x1, 240, true},            {3, L"use_orbicles", 0x40000001, 241, false},
-    {4, L"use_fluxels", 0x1, 242, false},         {5, L"use_dual_quaternion", 0x1, 40, false},
-    {6, L"use_linked", 0x1, 247, true},
+    {0, L"use_inertia", 0x1, 238, false, 1114, L"Inertia"},
+    {1, L"use_oscillation", 0x1, 239, false, 1115, L"Oscillation"},
+    {2, L"use_stack", 0x1, 240, true, 1117, L"Use stack"},
+    {3, L"use_orbicles", 0x40000001, 241, false, 1123, nullptr},
+    {4, L"use_fluxels", 0x1, 242, false, 1128, L"On"},
+    {5, L"use_dual_quaternion", 0x1, 40, false, 1234, L"Dual-Quat"},
+    {6, L"use_linked", 0x1, 247, true, 1231, L"Linked"},
 };
 
 TEST_F(ClassDescriptors, SkinParameterBlockDescribesTheSevenSwitches) {
@@ -112,6 +117,8 @@ TEST_F(ClassDescriptors, SkinParameterBlockDescribesTheSevenSwitches) {
   EXPECT_EQ(pbd->ui.title, 243);
   EXPECT_EQ(pbd->ui.rollup_flags, 0);
   ASSERT_EQ(pbd->Count(), 7);
+  const DialogTemplateResource* rollout = FindDialogTemplate(cd->HInstance(), MAKEINTRESOURCEW(510));
+  ASSERT_NE(rollout, nullptr);
   wchar_t text[512];
   for (int i = 0; i < 7; ++i) {
     const ExpectedSwitch& e = kSwitches[i];
@@ -124,6 +131,18 @@ TEST_F(ClassDescriptors, SkinParameterBlockDescribesTheSevenSwitches) {
     EXPECT_EQ(d.local_name, e.localName);
     EXPECT_EQ(d.def.i, e.on ? 1 : 0);
     EXPECT_EQ(d.validator, nullptr);
+    // Each switch names its check box of the automatic rollout.
+    EXPECT_EQ(d.ctrl_type, TYPE_SINGLECHECKBOX);
+    EXPECT_EQ(d.ctrl_IDs, std::vector<int>{e.checkBox});
+    const DialogControlResource* box = nullptr;
+    for (const DialogControlResource& c : rollout->controls)
+      if (c.id == e.checkBox) box = &c;
+    if (e.caption) {
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(std::wstring(box->text), e.caption);
+    } else {
+      EXPECT_EQ(box, nullptr);
+    }
     // The local name is the string-table text equal to the scripting name.
     ASSERT_GT(LoadStringW(cd->HInstance(), d.local_name, text, 512), 0);
     EXPECT_EQ(std::wstring(text), e.name);
