@@ -6,6 +6,7 @@
 #include "deformer/bone_shapes.h"
 #include "deformer/skin_services.h"
 #include "deformer/tessarin.h"
+#include "deformer/weight_colors.h"
 #include "deformer/weights.h"
 #include "host/sdk/interface.h"
 
@@ -67,6 +68,8 @@ bool TessarinEditor::Attach(INode* node) { return ReattachSkin(skin_, node); }
 bool TessarinEditor::SetBlendMix(const std::vector<float>& blendMix) {
   if (blendMix.size() != skin_.table.blendMix.size()) return false;
   skin_.table.blendMix = blendMix;
+  // With no bone selected the colours show the blend mix: keep them in step with it.
+  ComputeVertexColors(skin_);
   ForceReevaluation(skin_);
   return true;
 }

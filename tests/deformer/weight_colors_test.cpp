@@ -8,6 +8,7 @@
 
 #include "deformer/weight_colors.h"
 #include "hand_built_skin.h"
+#include "module/registry/skin_editor.h"
 #include "host/sdk/object_wrapper.h"
 #include "support/tolerance.h"
 
@@ -84,6 +85,18 @@ TEST_F(WeightColorsTest, WithoutSelectionTheBlendShareIsShown) {
   skin().table.blendMix = {1.0f, 0.5f, 0.0f};
   ComputeVertexColors(skin());
   EXPECT_EQ(Colours(), (std::vector<std::uint32_t>{0x00CDCDCD, 0x00525252, 0x00000000}));
+}
+
+TEST_F(WeightColorsTest, ANewBlendMixIsShownAtOnce) {
+  Build(2, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}});
+  ComputeVertexColors(skin());
+  ASSERT_EQ(Colours(), (std::vector<std::uint32_t>(3, 0x00CDCDCD)));
+  auto* editor = static_cast<ISkinEditor*>(skin().GetInterface(SKIN_EDITOR_INTERFACE_ID));
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(editor->SetBlendMix({0.5f}));  // not one share per vertex: refused
+  EXPECT_EQ(Colours(), (std::vector<std::uint32_t>(3, 0x00CDCDCD)));
+  ASSERT_TRUE(editor->SetBlendMix({0.5f, 0.1f, 0.0f}));
+  EXPECT_EQ(Colours(), (std::vector<std::uint32_t>{0x00525252, 0x000F0F0F, 0x00000000}));
 }
 
 TEST_F(WeightColorsTest, NothingIsComputedWithoutWeights) {
