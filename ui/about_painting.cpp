@@ -70,8 +70,9 @@ void PaintAboutBox(HWND dialog) {
   if (!dc) return;
   DrawAboutPicture(dc);
 
-  NONCLIENTMETRICSW metrics;
-  LOGFONTW lf;
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  LOGFONTW lf = {};
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) lf = metrics.lfMessageFont;
   lf.lfWeight = FW_BOLD;
   HFONT font = CreateFontIndirectW(&lf);

@@ -99,11 +99,10 @@ const PaintRecord& ThePaintRecord() {
 }
 
 BOOL SystemParametersInfoW(UINT action, UINT param, void* data, UINT winIni) {
-  (void)param;
   (void)winIni;
   if (action != SPI_GETNONCLIENTMETRICS || !data) return FALSE;
   auto* m = static_cast<NONCLIENTMETRICSW*>(data);
-  if (m->cbSize != sizeof(NONCLIENTMETRICSW)) return FALSE;
+  if (m->cbSize != sizeof(NONCLIENTMETRICSW) || param != sizeof(NONCLIENTMETRICSW)) return FALSE;
   m->iBorderWidth = 1;
   m->iCaptionHeight = kDialogCaption - 1;
   m->lfCaptionFont = MessageFont();
@@ -144,6 +143,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* font) {
   if (!font) return nullptr;
   auto* f = new GdiFont{*font};
   LiveFonts().insert(f);
+  Record().lastFont = *font;
   return reinterpret_cast<HFONT>(f);
 }
 

@@ -35,7 +35,7 @@ std::vector<std::pair<std::wstring, std::wstring>> SplitFilterList(const wchar_t
 }
 
 BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn) {
-  if (!ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) return FALSE;
+  if (!ofn || ofn->lStructSize != sizeof(OPENFILENAMEW) || !ofn->lpstrFile || ofn->nMaxFile == 0) return FALSE;
   OpenFileRequest request;
   request.owner = ofn->hwndOwner;
   request.filters = SplitFilterList(ofn->lpstrFilter);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/sdk/wingdi.h"
 #include "host/sdk/winuser.h"
 
 // The dialog face colour a new picture is filled with (0x00RRGGBB).
@@ -17,9 +18,11 @@ bool SaveWindowPicture(HWND window, const std::string& path, std::string* why);
 
 // Paint bookkeeping, for tests: fonts alive, and paints that ended with a created font still
 // selected into their device context.
+// The description of the last font created, too.
 struct PaintRecord {
   int paints = 0;
   int liveFonts = 0;
   int endedWithForeignFont = 0;
+  LOGFONTW lastFont;
 };
 const PaintRecord& ThePaintRecord();

@@ -12,8 +12,10 @@ inline constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
+// Zero-initialised here; as on the platform, the caller sets lStructSize to the structure's size
+// and the dialog refuses any other.
 struct OPENFILENAMEW {
-  DWORD lStructSize = sizeof(OPENFILENAMEW);
+  DWORD lStructSize = 0;
   HWND hwndOwner = nullptr;
   HINSTANCE hInstance = nullptr;
   // Pairs of description and pattern, each ended by a zero character; a second zero ends the list.
@@ -39,6 +41,7 @@ struct OPENFILENAMEW {
 };
 using LPOPENFILENAMEW = OPENFILENAMEW*;
 
-// Shows the open-file dialog. TRUE with the chosen path in lpstrFile; FALSE when the user
-// cancelled or the path does not fit nMaxFile (lpstrFile is then left as it was).
+// Shows the open-file dialog. TRUE with the chosen path in lpstrFile; FALSE when lStructSize is
+// not the structure's size, the user cancelled or the path does not fit nMaxFile (lpstrFile is
+// then left as it was).
 BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn);

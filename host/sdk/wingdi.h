@@ -46,9 +46,10 @@ struct LOGFONTW {
   wchar_t lfFaceName[LF_FACESIZE] = {};
 };
 
-// The parts of the non-client metrics plug-ins read: the message-box font.
+// The parts of the non-client metrics plug-ins read: the message-box font. Zero-initialised here;
+// as on the platform, the caller sets cbSize and SystemParametersInfoW refuses any other size.
 struct NONCLIENTMETRICSW {
-  UINT cbSize = sizeof(NONCLIENTMETRICSW);
+  UINT cbSize = 0;
   int iBorderWidth = 0;
   int iCaptionHeight = 0;
   LOGFONTW lfCaptionFont;

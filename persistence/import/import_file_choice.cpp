@@ -22,7 +22,8 @@ constexpr wchar_t kDialogTitle[] = L"Select tsm import file";
 bool importExchangeFile(Tessarin& skin) {
   Interface* ip = GetCOREInterface();
   std::vector<wchar_t> path(kPathRoom, L'\0');
-  OPENFILENAMEW ofn;
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = ip ? ip->GetMAXHWnd() : nullptr;
   ofn.lpstrFilter = kFilters;
   ofn.nFilterIndex = 1;

@@ -6,9 +6,11 @@
 
 #include <vector>
 
+#include "host/headless/open_file_service.h"
 #include "host/headless/shell_service.h"
 #include "host/headless/window_model.h"
 #include "host/sdk/custcont.h"
+#include "host/sdk/wingdi.h"
 
 namespace {
 
@@ -203,6 +205,28 @@ TEST_F(WindowModelTest, ShellRequestsRecordedAndAnsweredByTheOpener) {
   ShellRequest option;
   option.file = L"--help";
   EXPECT_FALSE(OpenWithDesktop(option)) << "never an option to the opener";
+}
+
+// As on the platform, structures start with a size field of 0 that the caller must set.
+TEST_F(WindowModelTest, CallsRefuseStructuresWhoseSizeIsNotSet) {
+  NONCLIENTMETRICSW metrics = {};
+  EXPECT_FALSE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  EXPECT_EQ(std::wstring(metrics.lfMessageFont.lfFaceName), L"Segoe UI");
+
+  TheOpenFileService().Reset();
+  TheOpenFileService().SetProvider([](const OpenFileRequest&) { return std::optional<std::wstring>(L"/tmp/a.tsm"); });
+  wchar_t path[64] = {};
+  OPENFILENAMEW ofn = {};
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = 64;
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));
+  EXPECT_TRUE(TheOpenFileService().Requests().empty());
+  ofn.lStructSize = sizeof ofn;
+  EXPECT_TRUE(GetOpenFileNameW(&ofn));
+  EXPECT_EQ(std::wstring(path), L"/tmp/a.tsm");
+  TheOpenFileService().Reset();
 }
 
 }  // namespace

@@ -88,6 +88,10 @@ TEST_F(AboutPaintingTest, FontReleasedAndRestoredBeforePaintingEnds) {
   EXPECT_EQ(after.paints, before.paints + 1);
   EXPECT_EQ(after.liveFonts, before.liveFonts);
   EXPECT_EQ(after.endedWithForeignFont, before.endedWithForeignFont);
+  // The texts use the system's message font, in bold.
+  EXPECT_EQ(std::wstring(after.lastFont.lfFaceName), L"Segoe UI");
+  EXPECT_EQ(after.lastFont.lfHeight, -12);
+  EXPECT_EQ(after.lastFont.lfWeight, FW_BOLD);
 }
 
 TEST_F(AboutPaintingTest, APaintWithoutTheModuleDrawsNoPicture) {
