@@ -239,7 +239,8 @@ TEST_F(Attachment, SplineBonesBindEveryVertexToTheNearestCurve) {
   // spline node is moved by (0, 0, 5).
   SceneNode* spline = host().CreateNode(L"spline", Line({{{0, 0, 0}, {10, 0, 0}}, {{0, 10, 0}, {10, 10, 0}}}));
   spline->SetNodeTM(0, TransMatrix(Point3(0, 0, 5)));
-  SkinnedNode(MeshOf({{3, 1, 5}, {7, 9, 6}, {-2, 0, 5}}));
+  TriObject* base = MeshOf({{3, 1, 5}, {7, 9, 6}, {-2, 0, 5}});
+  SceneNode* mesh = SkinnedNode(base);
   AssignBones(skin(), {spline});
   BoneEntry& bone = *skin().table.bones[0];
   ASSERT_EQ(bone.kind, kSplineBone);
@@ -265,48 +266,85 @@ TEST_F(Attachment, SplineBonesBindEveryVertexToTheNearestCurve) {
     EXPECT_TRUE(ExpectPoint3Near(bone.splineOffset[i], expected[i].offset, 2e-2f));
     EXPECT_TRUE(ExpectPoint3Near(bone.splineTangent[i], Point3(1, 0, 0), 1e-5f));
   }
+  // The spline's ellipsoid: half its box's extents, in the node's frame at the node's pivot (not
+  // at the box's centre).
+  EXPECT_TRUE(ExpectPoint3Near(GetOrigin(bone.bindShape.frame), Point3(0, 0, 5), 1e-5f));
+  EXPECT_TRUE(ExpectPoint3Near(Point3(bone.bindShape.radius[0], bone.bindShape.radius[1], bone.bindShape.radius[2]),
+                               Point3(5, 5, skin().settings.minRadius), 1e-5f));
+
+  // A vertex added: the old ones keep their bindings (marked here so that a new binding would
+  // show), the new one is bound to its nearest curve.
+  bone.splineParam[1] = 0.123f;
+  bone.splineOffset[1] = Point3(0.5f, 0.5f, 0.5f);
+  bone.splineTangent[1] = Point3(0, 1, 0);
+  base->mesh.verts.push_back({4, 8, 5});
+  base->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+  Evaluate(mesh, 0);
+  ASSERT_EQ(bone.splineCount, 4);
+  ASSERT_EQ(skin().table.blendMix.size(), 4u);
+  EXPECT_EQ(skin().table.blendMix[3], 1.0f);
+  EXPECT_FLOAT_EQ(bone.splineParam[1], 0.123f);
+  EXPECT_EQ(bone.splineCurve[1], 1);
+  EXPECT_TRUE(ExpectPoint3Near(bone.splineOffset[1], Point3(0.5f, 0.5f, 0.5f), 0.0f));
+  EXPECT_TRUE(ExpectPoint3Near(bone.splineTangent[1], Point3(0, 1, 0), 0.0f));
+  EXPECT_NEAR(bone.splineParam[0], 0.3f, 2e-3f);
+  EXPECT_NEAR(bone.splineParam[3], 0.4f, 2e-3f);
+  EXPECT_EQ(bone.splineCurve[3], 1);
+  EXPECT_TRUE(ExpectPoint3Near(bone.splineOffset[3], Point3(0, -2, 0), 2e-2f));
+  EXPECT_TRUE(ExpectPoint3Near(bone.splineTangent[3], Point3(1, 0, 0), 1e-5f));
 }
 
 TEST_F(Attachment, WeldedMeshTakesOverTheDataOfMatchingVertices) {
-  // Six vertices; bone 0 forces vertex 1 and excludes vertex 4, bone 1 forces vertex 5.
-  std::vector<Point3> before = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {2.002f, 0, 0}, {4, 0, 0}, {5, 0, 0}};
+  // Eight vertices on a node away from the origin; bone 0 forces vertices 1, 3 and 7 and excludes
+  // vertex 4, bone 1 forces vertex 5.
+  std::vector<Point3> before = {{0, 0, 0}, {1, 0, 0},     {2.004f, 0, 0}, {1.995f, 0, 0},
+                                {4, 0, 0}, {5, 0, 0}, {6.995f, 0, 0}, {7.004f, 0, 0}};
+  const Point3 at(100, 0, 0);
   TriObject* base = CreateNewTriObject();
   base->mesh.verts = before;
   SceneNode* mesh = SkinnedNode(base);
-  SceneNode* a = BoxBone(L"a", {-2, -1, -1}, {2, 1, 1}, {1, 0, 0});
-  SceneNode* b = BoxBone(L"b", {-2, -1, -1}, {2, 1, 1}, {4, 0, 0});
+  mesh->SetNodeTM(0, TransMatrix(at));
+  SceneNode* a = BoxBone(L"a", {-2, -1, -1}, {2, 1, 1}, at + Point3(1, 0, 0));
+  SceneNode* b = BoxBone(L"b", {-2, -1, -1}, {2, 1, 1}, at + Point3(4, 0, 0));
   AssignBones(skin(), {a, b});
   ASSERT_TRUE(ReattachSkin(skin(), nullptr));
   BoneEntry& ba = *skin().table.bones[0];
   BoneEntry& bb = *skin().table.bones[1];
   ba.vertexCodes[1] = kCodeForced;
   ba.forcedWeights[1] = 40.0f;
+  ba.vertexCodes[3] = kCodeForced;
+  ba.forcedWeights[3] = 55.0f;
+  ba.vertexCodes[7] = kCodeForced;
+  ba.forcedWeights[7] = 65.0f;
   ba.vertexCodes[4] = 0x00;
   bb.vertexCodes[5] = kCodeForced;
   bb.forcedWeights[5] = 70.0f;
   skin().table.blendMix[1] = 0.25f;
 
-  // Vertices 2 and 3 welded into one; the others move by less than 0.01 except the last, which
-  // lands where no old vertex was.
-  base->mesh.verts = {{0.004f, 0, 0}, {1, 0.005f, 0}, {2.001f, 0, 0}, {4, 0, 0.009f}, {9, 0, 0}};
+  // Old vertices 2 and 3, and 6 and 7, welded into one each that lies within 0.01 of both: it
+  // takes over the lower index (the two pairs lie the other way round). The others move by less
+  // than 0.01, except new vertex 4, which moved by 0.012 from old vertex 5 and so matches nothing.
+  base->mesh.verts = {{0.004f, 0, 0}, {1, 0.005f, 0}, {2, 0, 0}, {4, 0, 0.009f}, {5.012f, 0, 0}, {7, 0, 0}};
   base->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
   Evaluate(mesh, 0);
 
-  ASSERT_EQ(skin().table.vertexCount, 5);
-  EXPECT_EQ(ba.vertexCodes, (std::vector<std::uint8_t>{0x80, kCodeForced, 0x80, 0x00, 0x80}));
+  ASSERT_EQ(skin().table.vertexCount, 6);
+  EXPECT_EQ(ba.vertexCodes, (std::vector<std::uint8_t>{0x80, kCodeForced, 0x80, 0x00, 0x80, 0x80}));
   EXPECT_FLOAT_EQ(ba.forcedWeights[1], 40.0f);
-  EXPECT_EQ(bb.vertexCodes, (std::vector<std::uint8_t>{0x80, 0x80, 0x80, 0x80, 0x80}));
+  EXPECT_FLOAT_EQ(ba.forcedWeights[2], 0.0f);
+  EXPECT_EQ(bb.vertexCodes, (std::vector<std::uint8_t>(6, 0x80)));
   EXPECT_FLOAT_EQ(bb.forcedWeights[4], 0.0f);  // old vertex 5 had no successor
-  EXPECT_EQ(ba.vertexCount, 5);
+  EXPECT_EQ(ba.vertexCount, 6);
   EXPECT_FLOAT_EQ(skin().table.blendMix[1], 0.25f);
-  EXPECT_TRUE(ExpectPoint3Near(skin().table.attachPositions[4], Point3(9, 0, 0), 0.0f));
-  EXPECT_TRUE(skin().cache.Matches(2, 5));
+  // New vertices are stored in world space.
+  EXPECT_TRUE(ExpectPoint3Near(skin().table.attachPositions[4], at + Point3(5.012f, 0, 0), 1e-5f));
+  EXPECT_TRUE(skin().cache.Matches(2, 6));
   EXPECT_EQ(skin().table.frameCount, 2);
   // The same count again, vertices moved: no re-attachment.
   base->mesh.verts[4] = Point3(20, 0, 0);
   base->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
   Evaluate(mesh, 0);
-  EXPECT_TRUE(ExpectPoint3Near(skin().table.attachPositions[4], Point3(9, 0, 0), 0.0f));
+  EXPECT_TRUE(ExpectPoint3Near(skin().table.attachPositions[4], at + Point3(5.012f, 0, 0), 1e-5f));
 }
 
 }  // namespace

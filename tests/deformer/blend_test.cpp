@@ -101,6 +101,13 @@ TEST_F(BlendTest, TwoBonesHalfATurnApartCollapseLinearlyAndTurnAQuarterByDualQua
     EXPECT_NEAR(Point3(p.x, p.y, 0).Length(), Point3(points[v].x, points[v].y, 0).Length(), 1e-5f);
     EXPECT_NEAR(DotProd(Point3(p.x, p.y, 0), Point3(points[v].x, points[v].y, 0)), 0.0f, 1e-5f);
   }
+
+  // A blend-mix table shorter than the vertex list: vertex 0 takes its share 0 (linear), vertex
+  // 1, past the table, blends fully by dual quaternion.
+  skin().table.blendMix = {0.0f};
+  const BlendResult partial = Blend(true);
+  EXPECT_TRUE(ExpectPoint3Near(partial.positions[0], linear.positions[0], 1e-5f));
+  EXPECT_TRUE(ExpectPoint3Near(partial.positions[1], dq.positions[1], 0.0f));
 }
 
 TEST_F(BlendTest, DualQuaternionBlendingLeavesSplineBonesOut) {

@@ -172,11 +172,37 @@ TEST_F(StackBridge, ACloneReattachesOnceItIsInTheScene) {
   EXPECT_EQ(clone->nodeCache, node);
 }
 
+// An instanced skin has no single carrier: it passes the mesh through, whatever node it cached
+// when it was attached.
+TEST_F(Evaluation, AnInstancedSkinPassesTheMeshThrough) {
+  SceneNode* mesh = SkinnedNode(Tube(3, 4, 10, 1));
+  SceneNode* bone = BoxBone(L"a", {-5, -1, -1}, {5, 1, 1}, {5, 0, 0});
+  AssignBones(skin(), {bone});
+  ASSERT_TRUE(ReattachSkin(skin(), nullptr));
+  ASSERT_EQ(skin().nodeCache, mesh);
+  bone->SetNodeTM(0, TransMatrix(Point3(5, 0, 3)));
+  const std::vector<Point3> in = static_cast<TriObject*>(stack()->GetObjRef())->mesh.verts;
+  ASSERT_NE(Evaluate(mesh, 0), in) << "on one node the skin follows its bone";
+
+  IDerivedObject* second = CreateDerivedObject(Tube(3, 4, 10, 1));
+  second->AddModifier(&skin());
+  host().CreateNode(L"instance", second);
+  bone->SetNodeTM(0, TransMatrix(Point3(5, 0, 4)));  // a change, so that the mesh is evaluated anew
+  EXPECT_EQ(Evaluate(mesh, 0), in);
+}
+
+// What the influence passes see: world positions of every vertex, also of those no bone moves
+// (the far ring). With use_stack on they come from the positions the stack hands over carried by
+// the attachment's transform; with it off the bones move the attachment positions and every
+// other vertex is carried by the node's transform now.
 TEST_F(Evaluation, InfluencePassesGetWorldPositionsOfEveryVertex) {
-  // The skin's node is away from the origin; the far ring (x = 100) has no bone influence.
+  // The skin's node is away from the origin; the rings at x = 50 and beyond have no bone
+  // influence.
+  const Point3 at(0, 0, 5);
   SceneNode* mesh = SkinnedNode(Tube(5, 4, 100, 1));
-  mesh->SetNodeTM(0, TransMatrix(Point3(0, 0, 5)));
-  AssignBones(skin(), {BoxBone(L"a", {-5, -1, -1}, {5, 1, 1}, {5, 0, 5})});
+  mesh->SetNodeTM(0, TransMatrix(at));
+  AssignBones(skin(), {BoxBone(L"a", {-5, -1, -1}, {5, 1, 1}, {5, 0, 5}),
+                       BoxBone(L"b", {-5, -1, -1}, {5, 1, 1}, {15, 0, 5})});
   ASSERT_TRUE(ReattachSkin(skin(), nullptr));
   skin().pblock->SetValue(use_fluxels, 0, 1);
 
@@ -190,17 +216,37 @@ TEST_F(Evaluation, InfluencePassesGetWorldPositionsOfEveryVertex) {
       touched[i] = 1;
     }
   };
-  for (bool useStack : {true, false}) {
-    SCOPED_TRACE(useStack);
-    skin().pblock->SetValue(use_stack, 0, useStack ? 1 : 0);
+  struct Case {
+    const char* name;
+    bool useStack;
+    Point3 nodeNow;  // where the skin's node is at the evaluation
+  };
+  const Case cases[] = {
+      {"with the stack", true, at},
+      {"without the stack", false, at},
+      {"with the stack, node moved after attaching", true, {0, 4, 5}},
+      {"without the stack, node moved after attaching", false, {0, 4, 5}},
+  };
+  const TriObject* base = static_cast<TriObject*>(stack()->GetObjRef());
+  int unheld = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    mesh->SetNodeTM(0, TransMatrix(c.nodeNow));
+    skin().pblock->SetValue(use_stack, 0, c.useStack ? 1 : 0);
     const std::vector<Point3> out = Evaluate(mesh, 0);
-    const TriObject* base = static_cast<TriObject*>(stack()->GetObjRef());
     ASSERT_EQ(seen.size(), base->mesh.verts.size());
+    ASSERT_EQ(out.size(), base->mesh.verts.size());
+    unheld = 0;
     for (std::size_t i = 0; i < out.size(); ++i) {
-      EXPECT_TRUE(ExpectPoint3Near(seen[i], base->mesh.verts[i] + Point3(0, 0, 5), 1e-4f)) << i;
-      EXPECT_TRUE(ExpectPoint3Near(out[i], base->mesh.verts[i] + Point3(0, 0, 1), 1e-4f)) << i;
+      const bool held = WeightOf(skin(), 0, int(i)) + WeightOf(skin(), 1, int(i)) > 0.0f;
+      unheld += held ? 0 : 1;
+      const Point3 world = base->mesh.verts[i] + (c.useStack || held ? at : c.nodeNow);
+      EXPECT_TRUE(ExpectPoint3Near(seen[i], world, 1e-4f)) << i;
+      EXPECT_TRUE(ExpectPoint3Near(out[i], world + Point3(0, 0, 1) - c.nodeNow, 1e-4f)) << i;
     }
   }
+  EXPECT_GE(unheld, 8) << "the far rings must be free of the bones";
+  mesh->SetNodeTM(0, TransMatrix(at));
   GetSkinServices().applyInfluenceSources = nullptr;
   // Without the switch the pass is not run.
   skin().pblock->SetValue(use_fluxels, 0, 0);

@@ -24,6 +24,16 @@ private:
 using Tag = TagModifier<Modifier>;
 using WorldTag = TagModifier<WSModifier>;
 
+// A world-space modifier of its own class that is a subclass of another.
+class DerivedWorldTag : public WorldTag {
+public:
+  DerivedWorldTag(Class_ID own, Class_ID base) : WorldTag(own), base_(base) {}
+  BOOL IsSubClassOf(Class_ID id) override { return id == base_ || WorldTag::IsSubClassOf(id); }
+
+private:
+  Class_ID base_;
+};
+
 const Class_ID kWanted(0x51, 0x52);
 const Class_ID kOther(0x61, 0x62);
 
@@ -101,6 +111,17 @@ TEST_F(SceneQueries, ModifierOnANodeSearchesOnlyTheOutermostStack) {
 
   SceneNode* plain = host().CreateNode(L"p", CreateDerivedObject(MeshOf({{0, 0, 0}})));
   EXPECT_EQ(FindModifierOnNode(plain, kWanted), nullptr);
+  // The class is only in the stack below the outermost one: not found.
+  IDerivedObject* lower = CreateDerivedObject(MeshOf({{0, 0, 0}}));
+  lower->AddModifier(new Tag(kWanted));
+  IDerivedObject* upper = CreateWSDerivedObject(lower);
+  upper->AddModifier(new WorldTag(kOther));
+  EXPECT_EQ(FindModifierOnNode(host().CreateNode(L"nested", upper), kWanted), nullptr);
+  // A modifier of a subclass counts as one of the class.
+  IDerivedObject* subclassed = CreateWSDerivedObject(MeshOf({{0, 0, 0}}));
+  auto* derived = new DerivedWorldTag(Class_ID(0x71, 0x72), kWanted);
+  subclassed->AddModifier(derived);
+  EXPECT_EQ(FindModifierOnNode(host().CreateNode(L"sub", subclassed), kWanted), derived);
   SceneNode* bare = host().CreateNode(L"bare", MeshOf({{0, 0, 0}}));
   EXPECT_EQ(FindModifierOnNode(bare, kWanted), nullptr);
   EXPECT_EQ(FindModifierOnNode(nullptr, kWanted), nullptr);

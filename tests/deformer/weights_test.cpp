@@ -28,6 +28,8 @@ TEST(FalloffWeight, FromDeepInsideToFarOutside) {
   const Case cases[] = {
       {"centre: distance −12, z ≤ −12", Point3(0, 0, 0), 3.1f, std::exp(12.0)},
       {"centre with a long falloff", Point3(0, 0, 0), 6.2f, std::exp(6.0)},
+      // d = −0.5, z = 31 × d = −15.5: held at the cap.
+      {"deep inside with a short falloff", Point3(0.5f, 0, 0), 0.1f, std::exp(12.0)},
       {"on the surface", Point3(1, 0, 0), 3.1f, 1.0},
       {"half outside", Point3(0, 1.5f, 0), 3.1f, std::exp(-0.5)},
       {"just within the cut-off", Point3(0, 0, 12.9f), 3.1f, std::exp(-11.9)},
@@ -41,6 +43,9 @@ TEST(FalloffWeight, FromDeepInsideToFarOutside) {
   }
   // Strength below 0 acts as 0.
   EXPECT_EQ(FalloffWeight(Point3(0, 2, 0), s, 3.1f, -1.0f), FalloffWeight(Point3(0, 2, 0), s, 3.1f, 0.0f));
+  // The strength term grows with the largest radius, whichever axis has it: d = 2 − 1 − 0.13 × 6.
+  const BoneShape tall = MakeShape(Matrix3(), Point3(), Point3(1, 3, 1));
+  EXPECT_NEAR(FalloffWeight(Point3(2, 0, 0), tall, 3.1f, 1.0f), std::exp(-(1.0 - 0.13 * 6.0)), 1e-6);
 }
 
 class Weights : public HandBuiltSkinTest {
@@ -124,7 +129,12 @@ TEST_F(Weights, EnsureAndAccessorRecomputeOnlyWhenNeeded) {
   EXPECT_TRUE(EnsureWeights(skin(), 2, 1));
   EXPECT_EQ(W(0), 0.125f);  // kept
   EXPECT_EQ(WeightOf(skin(), 1, 0), 0.875f);
+  // A cache made for another bone count is made anew.
+  skin().cache.weightsKey = {1, 1};
+  EXPECT_TRUE(EnsureWeights(skin(), 2, 1));
+  EXPECT_FLOAT_EQ(W(0), 0.5f);
 
+  skin().cache.weights = {0.125f, 0.875f};
   skin().cache.Invalidate();
   EXPECT_FLOAT_EQ(WeightOf(skin(), 1, 0), 0.5f);  // recomputed: two equal spheres
   EXPECT_TRUE(skin().cache.Matches(2, 1));
