@@ -176,6 +176,9 @@ void FxObPainter::StartPainting(HWND dialog, int control, const std::vector<Modi
 }
 
 void FxObPainter::StopPainting() {
+  // The host painter tells its canvas when a session ends, also when this painter ends it.
+  if (stopping_) return;
+  stopping_ = true;
   if (painter && painter->InPaintMode()) painter->EndPaintSession();
   PressButton(paintDialog, paintControl, false);
   paintDialog = nullptr;
@@ -187,6 +190,7 @@ void FxObPainter::StopPainting() {
     entry.skin->settings.paintingColors = false;
   }
   paintedSkins.clear();
+  stopping_ = false;
 }
 
 std::vector<float>* FxObPainter::Dab(INode* node, bool shift, bool alt) {

@@ -92,6 +92,7 @@ private:
   void RecordStroke();
 
   ReferenceTarget* painterObject_ = nullptr;
+  bool stopping_ = false;
 };
 
 // The Tessarin modifiers on node's world-space object reference, each stack from index 0

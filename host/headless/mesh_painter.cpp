@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/sdk/inode.h"
+#include "host/sdk/interface.h"
 #include "host/sdk/object.h"
 #include "host/sdk/subobject.h"
 
@@ -39,27 +40,36 @@ BOOL HeadlessPainter::StartPaintSession() {
 }
 
 BOOL HeadlessPainter::EndPaintSession() {
+  if (!painting_) return TRUE;
   painting_ = false;
+  if (IPainterCanvasInterface_V5* canvas = CanvasInterface()) canvas->SystemEndPaintSession();
   return TRUE;
 }
 
-void HeadlessPainter::SystemEnd() {
-  if (!painting_) return;
-  painting_ = false;
-  if (IPainterCanvasInterface_V5* canvas = CanvasInterface()) canvas->SystemEndPaintSession();
-}
+void HeadlessPainter::SystemEnd() { EndPaintSession(); }
 
 float* HeadlessPainter::RetrievePointGatherWeights(INode* node, int& count) {
   count = 0;
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
     if (nodes_[i] != node) continue;
-    count = static_cast<int>(weights_[i].size());
-    return weights_[i].data();
+    std::vector<float>* w = &weights_[i];
+    if (replaying_) {
+      // The canvas goes through the samples in order, asking once per brushed sample on its
+      // node: the answer is the next such sample's values.
+      for (std::size_t s = replayNext_; s < strokeNodes_.size(); ++s) {
+        if (strokeNodes_[s] != node) continue;
+        w = &strokeWeights_[s][i];
+        replayNext_ = s + 1;
+        break;
+      }
+    }
+    count = static_cast<int>(w->size());
+    return w->data();
   }
   return nullptr;
 }
 
-INode* HeadlessPainter::Gather(const PaintSample& sample, float radius, float strength) {
+INode* HeadlessPainter::Gather(const PaintSample& sample, float radius, float strength, TimeValue t) {
   INode* hitNode = nullptr;
   const float pressure = pressure_ ? sample.pressure : 1.0f;
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
@@ -67,9 +77,10 @@ INode* HeadlessPainter::Gather(const PaintSample& sample, float radius, float st
     w.clear();
     INode* node = nodes_[i];
     if (!node) continue;
-    Object* obj = node->EvalWorldState(0).obj;
+    Object* obj = node->EvalWorldState(t).obj;
     if (!obj) continue;
-    const Matrix3 tm = node->GetObjectTM(0);
+    // The evaluated points are in the space the world state leaves them in.
+    const Matrix3 tm = node->GetObjTMAfterWSM(t);
     const int m = obj->NumPoints();
     w.assign(m, 0.0f);
     for (int k = 0; k < m; ++k) {
@@ -82,9 +93,12 @@ INode* HeadlessPainter::Gather(const PaintSample& sample, float radius, float st
   return hitNode;
 }
 
-bool HeadlessPainter::Stroke(const std::vector<PaintSample>& samples) {
+bool HeadlessPainter::Stroke(const std::vector<PaintSample>& samples, StrokeEnd end) {
+  if (!painting_) return false;  // a canvas is only asked while a session runs
   IPainterCanvasInterface_V5* canvas = CanvasInterface();
-  if (!painting_ || !canvas) return false;
+  if (!canvas) return false;
+  Interface* ip = GetCOREInterface();
+  const TimeValue t = ip ? ip->GetTime() : 0;
   canvas->StartStroke();
   const int ct = static_cast<int>(samples.size());
   std::vector<BOOL> hit(ct), shift(ct), ctrl(ct), alt(ct);
@@ -93,6 +107,8 @@ bool HeadlessPainter::Stroke(const std::vector<PaintSample>& samples) {
   std::vector<int> index(ct);
   std::vector<float> radius(ct), str(ct), pressure(ct);
   std::vector<INode*> node(ct);
+  strokeWeights_.clear();
+  lastStrokeHits_ = 0;
   for (int i = 0; i < ct; ++i) {
     const PaintSample& s = samples[i];
     radius[i] = std::clamp(s.radius, minSize_, maxSize_);
@@ -102,14 +118,35 @@ bool HeadlessPainter::Stroke(const std::vector<PaintSample>& samples) {
     shift[i] = s.shift;
     ctrl[i] = s.ctrl;
     alt[i] = s.alt;
-    {
-      node[i] = Gather(s, radius[i], str[i]);
-      hit[i] = node[i] ? TRUE : FALSE;
-      canvas->PaintStroke(hit[i], mouse[i], world[i], {}, {}, {}, {}, 0, shift[i], ctrl[i], alt[i], radius[i], str[i],
-                          pressure[i], node[i], FALSE, {}, {}, {}, {});
+    node[i] = Gather(s, radius[i], str[i], t);
+    hit[i] = node[i] ? TRUE : FALSE;
+    lastStrokeHits_ += hit[i] ? 1 : 0;
+    if (end == StrokeEnd::WithSamples) {
+      strokeWeights_.push_back(weights_);
+      continue;
     }
+    canvas->PaintStroke(hit[i], mouse[i], world[i], zero[i], zero[i], zero[i], zero[i], index[i], shift[i], ctrl[i],
+                        alt[i], radius[i], str[i], pressure[i], node[i], FALSE, zero[i], zero[i], zero[i], zero[i]);
   }
-  return canvas->EndStroke() != FALSE;
+  switch (end) {
+    case StrokeEnd::Plain:
+      return canvas->EndStroke() != FALSE;
+    case StrokeEnd::Cancelled:
+      return canvas->CancelStroke() != FALSE;
+    case StrokeEnd::WithSamples:
+      break;
+  }
+  strokeNodes_ = node;
+  replayNext_ = 0;
+  replaying_ = true;
+  const BOOL answer = canvas->EndStroke(ct, hit.data(), mouse.data(), world.data(), zero.data(), zero.data(),
+                                        zero.data(), zero.data(), index.data(), shift.data(), ctrl.data(), alt.data(),
+                                        radius.data(), str.data(), pressure.data(), node.data(), FALSE, zero.data(),
+                                        zero.data(), zero.data(), zero.data());
+  replaying_ = false;
+  strokeWeights_.clear();
+  strokeNodes_.clear();
+  return answer != FALSE;
 }
 
 void HeadlessPainter::Reset() { *this = HeadlessPainter(); }
