@@ -1,17 +1,21 @@
-// tessarin paint SCENE --source NAME --stroke x,y,z[,radius,strength][;...] [--alt|--shift] -o OUT
+// tessarin paint SCENE --source NAME --stroke x,y,z[,radius,strength][;...] [--alt|--shift]
+//                [--time FRAME] -o OUT
 //
 // Paints an influence source's tables as a user does: opens the source's rollout, presses its
 // Paint button (painting starts on every skin the source acts on), paints each stroke with the
-// host's painter as one undo step, presses Paint again (the skins' display is restored) and
-// saves the scene.
+// host's painter as one undo step on the meshes where they are at the painting frame, presses
+// Paint again (the skins' display is restored) and saves the scene.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "cli/commands/commands.h"
 #include "cli/commands/scene_loading.h"
+#include "cli/scene/scene_builder.h"
 #include "cli/scene/source_dump.h"
 #include "host/headless/command_panel_maps.h"
 #include "host/headless/headless_host.h"
@@ -24,6 +28,7 @@
 #include "host/sdk/object.h"
 #include "module/registry/class_ids.h"
 #include "module/resources/resource_ids.h"
+#include "sources/influence_table_editor.h"
 
 namespace {
 
@@ -38,6 +43,7 @@ struct PaintCommandOptions {
   std::vector<std::string> strokes;
   bool alt = false;
   bool shift = false;
+  std::optional<double> time;
   std::string out;
   bool json = false;
 };
@@ -83,6 +89,71 @@ bool ParseStroke(const std::string& text, std::vector<PaintSample>& samples, std
     return false;
   }
   return true;
+}
+
+using Tables = std::map<std::uint64_t, std::vector<float>>;
+
+// The influence of a vertex whose skin has no table of its vertex count.
+constexpr float kUnpaintedInfluence = 1.0f;
+
+Tables TablesOf(Animatable* source) {
+  BaseInterface* found = source->GetInterface(INFLUENCE_TABLE_EDITOR_INTERFACE_ID);
+  if (!found || found->GetID() != INFLUENCE_TABLE_EDITOR_INTERFACE_ID) return {};
+  return static_cast<IInfluenceTableEditor*>(found)->Tables();
+}
+
+// How many skin vertices' values differ between two states of a source's tables. A table that
+// is absent or of another length before counts as the default everywhere, as the push-out
+// reads it.
+int ChangedVertices(const Tables& before, const Tables& after) {
+  int changed = 0;
+  for (const auto& [stamp, values] : after) {
+    auto it = before.find(stamp);
+    const std::vector<float>* old = it != before.end() && it->second.size() == values.size() ? &it->second : nullptr;
+    for (std::size_t k = 0; k < values.size(); ++k)
+      changed += values[k] != (old ? (*old)[k] : kUnpaintedInfluence) ? 1 : 0;
+  }
+  return changed;
+}
+
+std::string Plural(int n, const char* one, const char* many) {
+  return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+// The frame as text without needless digits: 10, 2.5.
+std::string FrameText(double frame) {
+  std::ostringstream text;
+  text << frame;
+  return text.str();
+}
+
+// One line per table of the painted source: its skin, count and range of values.
+void TablesSummary(const nlohmann::ordered_json& source, std::ostream& out) {
+  const std::string& node = source["node"].get_ref<const std::string&>();
+  if (source["tables"].empty()) out << source["type"].get<std::string>() << " \"" << node << "\": no influence table\n";
+  for (const auto& table : source["tables"]) {
+    out << source["type"].get<std::string>() << " \"" << node << "\" on ";
+    if (table["skin"].is_null()) out << "no skin of the scene (" << table["stamp"].get<std::string>() << ")";
+    else
+      out << "the skin on \"" << table["skin"]["node"].get<std::string>() << "\" (stack index "
+          << table["skin"]["stackIndex"] << ")";
+    const auto& values = table["values"];
+    out << ": " << Plural(int(values.size()), "vertex", "vertices");
+    if (!values.empty()) {
+      double lo = values[0].get<double>(), hi = lo, sum = 0.0;
+      int below = 0;
+      for (const auto& v : values) {
+        const double x = v.get<double>();
+        lo = std::min(lo, x);
+        hi = std::max(hi, x);
+        sum += x;
+        below += x < kUnpaintedInfluence ? 1 : 0;
+      }
+      out << ", influence " << lo << " to " << hi << ", mean " << sum / double(values.size()) << ", "
+          << below << " below " << kUnpaintedInfluence;
+    }
+    out << '\n';
+  }
 }
 
 // The source on node: its Orbicle object or its Fluxel modifier, with its Paint button.
@@ -145,8 +216,22 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
     return ReportFailure(io.err, opts.scene + ": node \"" + opts.source +
                                      "\" is no influence source: it has no Orbicle object and no Fluxel modifier");
 
+  // Painting happens at a frame, on the meshes as they are then; the scene keeps its own
+  // current frame.
+  const TimeValue sceneTime = TheHost().GetTime();
+  const int frameRate = scene.description.frameRate;
+  const double frame = opts.time.value_or(TicksToFrame(sceneTime, frameRate));
+  const double ticks = frame * FrameToTicks(1.0, frameRate);
+  if (!std::isfinite(ticks) || std::fabs(ticks) >= 2147483647.0) {
+    // Asking for an impossible frame is a usage error, as a stroke that does not parse is.
+    io.err << "tessarin: --time " << FrameText(frame) << ": the frame is outside the scene's time range\n";
+    return 2;
+  }
+  TheHost().SetTime(FrameToTicks(frame, frameRate), FALSE);
+
   HeadlessPainter& painter = ThePainter();
   int painted = 0;
+  std::vector<int> changed;
   {
     OpenRollout rollout(source.object);
     if (!rollout.Press(source.paintButton))
@@ -161,14 +246,25 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
                                        "child of a bone of a skin with use_linked on");
     }
     for (const auto& samples : strokes) {
+      const Tables before = TablesOf(source.object);
       // The painter's stroke is one undo step, as when the user lifts the pen.
       theHold.Begin();
       painter.Stroke(samples);
       if (theHold.Holding()) theHold.Accept(L"Paint");
       ++painted;
+      changed.push_back(ChangedVertices(before, TablesOf(source.object)));
+      if (changed.back() > 0) continue;
+      const std::string which = "stroke " + std::to_string(painted);
+      if (painter.LastStrokeHits() == 0)
+        io.err << "tessarin: warning: " << which << " changed nothing: no sample reaches a vertex of the skins \""
+               << opts.source << "\" acts on at frame " << FrameText(frame) << '\n';
+      else
+        io.err << "tessarin: warning: " << which
+               << " changed nothing: every value it reached was already at its limit\n";
     }
     rollout.Press(source.paintButton);  // stops painting: the skins show what they showed before
   }
+  TheHost().SetTime(sceneTime, FALSE);
   if (!SaveCurrentScene(opts.out, io.err)) return 1;
 
   nlohmann::ordered_json sources = DumpSources(TheHost().GetTime());
@@ -178,15 +274,19 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
   if (opts.json) {
     nlohmann::ordered_json doc;
     doc["strokes"] = painted;
+    doc["frame"] = frame;
+    doc["changedVertices"] = changed;
     doc["undoSteps"] = theHold.UndoCount();
     doc["scene"] = opts.out;
     doc["sources"] = mine;
     io.out << doc.dump() << '\n';
   } else {
-    io.out << "painted " << painted << (painted == 1 ? " stroke" : " strokes") << " on \"" << opts.source << "\" ("
-           << theHold.UndoCount() << (theHold.UndoCount() == 1 ? " undo step)\n" : " undo steps)\n");
-    SourcesText(mine, io.out);
-    io.out << "\nscene saved to " << opts.out << '\n';
+    io.out << "painted " << Plural(painted, "stroke", "strokes") << " on \"" << opts.source << "\" at frame "
+           << FrameText(frame) << " (" << Plural(theHold.UndoCount(), "undo step", "undo steps") << ")\n";
+    for (std::size_t i = 0; i < changed.size(); ++i)
+      io.out << "stroke " << i + 1 << ": " << Plural(changed[i], "vertex", "vertices") << " changed\n";
+    for (const auto& s : mine) TablesSummary(s, io.out);
+    io.out << "scene saved to " << opts.out << '\n';
   }
   return 0;
 }
@@ -217,7 +317,10 @@ void AddPaintCommand(CLI::App& app, CommandAction& chosen) {
   auto* alt = cmd->add_flag("--alt", opts->alt, "take the brush away instead of adding it");
   auto* shift = cmd->add_flag("--shift", opts->shift, "smooth: move the brushed values toward their average");
   alt->excludes(shift);
+  cmd->add_option("--time", opts->time, "the frame to paint at: the brush meets the meshes where they are then "
+                                        "(default: the scene's current frame)");
   cmd->add_option("-o,--out", opts->out, "the scene file to write")->required();
-  cmd->add_flag("--json", opts->json, "print the painted source as one JSON document");
+  cmd->add_flag("--json", opts->json,
+                "print one JSON document: the values each stroke changed and the painted source with its tables");
   cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Paint(*opts, io); }; });
 }

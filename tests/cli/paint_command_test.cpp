@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
 #include "cli/scene/obj_file.h"
 #include "cli_support.h"
 #include "support/tolerance.h"
@@ -44,6 +46,7 @@ TEST(PaintCommand, StrokesChangeTheTablesAndTheSceneKeepsThem) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto doc = nlohmann::json::parse(r.out);
   EXPECT_EQ(doc["strokes"], 2);
+  EXPECT_EQ(doc["changedVertices"], nlohmann::json::parse("[1, 2]"));
   EXPECT_EQ(doc["undoSteps"], 2);
   std::vector<float> painted = TableOf(doc["sources"], "Bulge");
   ASSERT_EQ(painted.size(), 3u);
@@ -61,6 +64,77 @@ TEST(PaintCommand, StrokesChangeTheTablesAndTheSceneKeepsThem) {
   EXPECT_EQ(TableOf(nlohmann::json::parse(again.out)["sources"], "Wall"), (std::vector<float>{1, 1, 1}));
 }
 
+// The same skin with its bone moved by (0, 10, 0) at frame 10: the skin follows it.
+std::string MovingScene() {
+  std::string scene = kScene;
+  const std::string bone = R"({"name": "Upper", "object": {"type": "bone", "length": 10}})";
+  scene.replace(scene.find(bone), bone.size(),
+                R"({"name": "Upper", "object": {"type": "bone", "length": 10},
+                    "keys": [{"frame": 0, "position": [0, 0, 0]}, {"frame": 10, "position": [0, 10, 0]}]})");
+  return scene;
+}
+
+// The brush meets the skin where it is at the painting frame; a stroke that changes nothing is
+// told as a warning, and the text output is one line per stroke and per table.
+TEST(PaintCommand, PaintsTheMeshWhereItIsAtTheFrame) {
+  TempDir dir;
+  dir.Write("moving.json", MovingScene());
+  struct Case {
+    const char* name;
+    const char* args;
+    int changed;
+    float vertex1;
+    const char* warning;  // on stderr; null for none
+  };
+  const Case cases[] = {
+      {"at frame 10 the vertex is where the brush is", "--stroke 1,10,0,0.5,0.1 --time 10", 1, 0.4f, nullptr},
+      {"at the scene's frame 0 nothing is there", "--stroke 1,10,0,0.5,0.1", 0, 0.5f,
+       "stroke 1 changed nothing: no sample reaches a vertex of the skins \"Bulge\" acts on at frame 0"},
+      {"its frame-0 place paints nothing at frame 10", "--stroke 1,0,0,0.5,0.1 --time 10", 0, 0.5f,
+       "stroke 1 changed nothing: no sample reaches a vertex of the skins \"Bulge\" acts on at frame 10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto r = RunProgram(std::string("paint moving.json --source Bulge --alt -o out.scene --json ") + c.args, dir.Path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["changedVertices"], nlohmann::json::array({c.changed}));
+    const std::vector<float> table = TableOf(doc["sources"], "Bulge");
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_NEAR(table[1], c.vertex1, 1e-6f);
+    if (c.warning) EXPECT_NE(r.err.find(std::string("tessarin: warning: ") + c.warning), std::string::npos) << r.err;
+    else EXPECT_EQ(r.err, "");
+    // The saved scene keeps its own current frame.
+    auto dump = RunProgram("dump out.scene --json", dir.Path());
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    EXPECT_EQ(nlohmann::json::parse(dump.out)["sceneFrame"], 0);
+  }
+
+  // A plain brush on values already at 1 reaches them but changes nothing.
+  auto full = RunProgram("paint moving.json --source Bulge --stroke 0,0,0,0.5,0.1 -o out.scene", dir.Path());
+  ASSERT_EQ(full.exitCode, 0) << full.err;
+  EXPECT_NE(full.err.find("stroke 1 changed nothing: every value it reached was already at its limit"),
+            std::string::npos)
+      << full.err;
+
+  auto text = RunProgram("paint moving.json --source Bulge --alt --stroke 1,10,0,0.5,0.1 --stroke 5,5,5 --time 10 "
+                         "-o out.scene",
+                         dir.Path());
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  std::vector<std::string> lines;
+  std::istringstream out(text.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 5u) << text.out;
+  EXPECT_EQ(lines[0], "painted 2 strokes on \"Bulge\" at frame 10 (2 undo steps)");
+  EXPECT_EQ(lines[1], "stroke 1: 1 vertex changed");
+  EXPECT_EQ(lines[2], "stroke 2: 0 vertices changed");
+  EXPECT_EQ(lines[3].rfind("Orbicle \"Bulge\" on the skin on \"Body\" (stack index 0): 3 vertices, influence 0 to 1,", 0),
+            0u)
+      << lines[3];
+  EXPECT_NE(lines[3].find(", 2 below 1"), std::string::npos) << lines[3];
+  EXPECT_EQ(lines[4], "scene saved to out.scene");
+}
+
 TEST(PaintCommand, SourcesThatCannotBePaintedFailClearly) {
   TempDir dir;
   dir.Write("scene.json", kScene);
@@ -76,6 +150,7 @@ TEST(PaintCommand, SourcesThatCannotBePaintedFailClearly) {
       {"--source Bulge --stroke 0,0", "sample \"0,0\" has 2 numbers", 2},
       {"--source Bulge --stroke 0,x,0", "\"x\" in sample \"0,x,0\" is not a number", 2},
       {"--source Bulge --stroke 0,0,0,0,1", "radius that is not above 0", 2},
+      {"--source Bulge --stroke 0,0,0 --time 1e12", "--time 1e+12: the frame is outside the scene's time range", 2},
   };
   for (const Case& c : cases) {
     auto r = RunProgram(std::string("paint scene.json ") + c.args + " -o out.scene", dir.Path());
