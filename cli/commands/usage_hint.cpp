@@ -57,7 +57,13 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error, in
   for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
     commands.push_back(sub->get_name());
 
-  const auto first = std::find_if(words.begin(), words.end(), [](const std::string& w) { return !IsOption(w); });
+  // The first word that is neither an option nor the value of one of the program's own options
+  // (--module PATH): the command.
+  auto first = words.begin();
+  while (first != words.end() && IsOption(*first)) {
+    const CLI::Option* option = first->find('=') == std::string::npos ? app.get_option_no_throw(*first) : nullptr;
+    first += option && option->get_type_size() != 0 && first + 1 != words.end() ? 2 : 1;
+  }
   const CLI::App* command = nullptr;
   if (first != words.end()) {
     for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
@@ -80,7 +86,10 @@ std::string UsageErrorText(const CLI::App& app, const CLI::ParseError& error, in
       if (w.size() < 3 || w.compare(0, 2, "--") != 0) continue;
       const std::string name = w.substr(0, w.find('='));
       const std::vector<std::string> known = LongOptionNames(*command);
-      if (std::find(known.begin(), known.end(), name) != known.end()) continue;
+      const std::vector<std::string> global = LongOptionNames(app);
+      if (std::find(known.begin(), known.end(), name) != known.end() ||
+          std::find(global.begin(), global.end(), name) != global.end())
+        continue;
       const std::string near = NearestName(name, known);
       if (!near.empty()) text += "tessarin: did you mean '" + near + "'?\n";
       break;

@@ -31,6 +31,7 @@ TEST(Conventions, UsageErrorsExitWithTwoAndSayWhatWasMeant) {
       {"misspelt command", "rnu rig.json", "unknown command 'rnu'; did you mean 'run'?"},
       {"unknown command", "frobnicate", "unknown command 'frobnicate'"},
       {"misspelt option", "run rig.json --frmaes 0:2", "did you mean '--frames'?"},
+      {"misspelt option after --module", "--module rig.json run rig.json --frmaes 0:2", "did you mean '--frames'?"},
       {"option of another command", "dump rig.json --source X", "tessarin dump --help"},
       {"click that is no point", "about --png a.png --click abc", "X,Y"},
       {"click outside the box", "about --png a.png --click 700,10", "outside the About box"},
