@@ -97,7 +97,9 @@ void GltfMeshImport::ReadInfluences(const tinygltf::Model& model, int mesh, int 
   }
   int sets = 0;
   for (int set = 0; set < 2; ++set) {
-    const std::string suffix = "_" + std::to_string(set);
+    // Appended piece by piece: g++ 12 at -O3 misreads "_" + to_string as overlapping copies.
+    std::string suffix = "_";
+    suffix += std::to_string(set);
     auto j = p.attributes.find("JOINTS" + suffix);
     auto w = p.attributes.find("WEIGHTS" + suffix);
     if (j == p.attributes.end() && w == p.attributes.end()) continue;
