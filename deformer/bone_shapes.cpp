@@ -9,18 +9,36 @@
 
 namespace {
 
-// The bone node's object transform as the box and spline measurements use it.
-Matrix3 BoneObjectTM(INode* node, TimeValue t) {
-  if (node->GetObjTMAfterWSM(t).IsIdentity()) return Inverse(node->GetObjTMBeforeWSM(t));
-  return node->GetObjectTM(t);
+// How the box and spline measurements see a bone node's evaluated object at t: tm carries the
+// object's own coordinates to world space, and toObject carries the evaluated points to those
+// coordinates. After world-space modifiers that left the node an identity transform the points are
+// already in world space: tm is then the transform that placed them (GetObjTMBeforeWSM) and
+// toObject its inverse, so that such a bone measures as it would without them.
+struct BoneObjectSpace {
+  Matrix3 tm;
+  Matrix3 toObject;
+  bool placed = false;
+};
+
+BoneObjectSpace BoneObjectTM(INode* node, TimeValue t) {
+  BoneObjectSpace s;
+  if (node->GetObjTMAfterWSM(t).IsIdentity()) {
+    s.tm = node->GetObjTMBeforeWSM(t);
+    s.toObject = Inverse(s.tm);
+    s.placed = true;
+  } else {
+    s.tm = node->GetObjectTM(t);
+  }
+  return s;
 }
 
 // Radii: half the extents of the object's deformation box taken through T's pure scaling.
-void MeasureRadii(Object* obj, TimeValue t, const Matrix3& tm, float minRadius, BoneShape& target) {
+void MeasureRadii(Object* obj, TimeValue t, const BoneObjectSpace& space, float minRadius, BoneShape& target) {
   AffineParts parts;
-  decomp_affine(tm, &parts);
+  decomp_affine(space.tm, &parts);
   Matrix3 scaling;
   ApplyScaling(scaling, ScaleValue(parts.k * parts.f, parts.u));
+  if (space.placed) scaling = space.toObject * scaling;
   Box3 box;
   obj->GetDeformBBox(t, box, &scaling);
   const Point3 width = box.IsEmpty() ? Point3() : box.Width();
@@ -30,12 +48,13 @@ void MeasureRadii(Object* obj, TimeValue t, const Matrix3& tm, float minRadius, 
 void MeasureBoxBone(INode* node, TimeValue t, float minRadius, BoneShape& target) {
   Object* obj = node->EvalWorldState(t).obj;
   if (!obj) return;
-  const Matrix3 tm = BoneObjectTM(node, t);
-  MeasureRadii(obj, t, tm, minRadius, target);
+  const BoneObjectSpace space = BoneObjectTM(node, t);
+  MeasureRadii(obj, t, space, minRadius, target);
   Box3 box;
-  obj->GetDeformBBox(t, box, nullptr);
-  const Point3 centre = (box.IsEmpty() ? Point3() : box.Center()) * tm;
-  Matrix3 frame = tm;
+  Matrix3 toObject = space.toObject;
+  obj->GetDeformBBox(t, box, space.placed ? &toObject : nullptr);
+  const Point3 centre = (box.IsEmpty() ? Point3() : box.Center()) * space.tm;
+  Matrix3 frame = space.tm;
   frame.NoScale();
   frame.SetTrans(centre);
   frame.Orthogonalize();
@@ -45,9 +64,9 @@ void MeasureBoxBone(INode* node, TimeValue t, float minRadius, BoneShape& target
 void MeasureSplineBone(INode* node, TimeValue t, float minRadius, BoneShape& target) {
   Object* obj = node->EvalWorldState(t).obj;
   if (!obj) return;
-  const Matrix3 tm = BoneObjectTM(node, t);
-  MeasureRadii(obj, t, tm, minRadius, target);
-  Matrix3 frame = tm;
+  const BoneObjectSpace space = BoneObjectTM(node, t);
+  MeasureRadii(obj, t, space, minRadius, target);
+  Matrix3 frame = space.tm;
   frame.NoScale();
   target.frame = FrameFromMatrix(frame);
 }

@@ -1,6 +1,7 @@
 #include "host/headless/derived_object.h"
 
 #include "host/sdk/inode.h"
+#include "host/sdk/triobj.h"
 
 DerivedObject::DerivedObject(bool worldSpace) : worldSpace_(worldSpace) {}
 
@@ -60,6 +61,33 @@ void DerivedObject::SetReference(int i, RefTargetHandle rtarg) {
   } else if (i >= 1 && i <= NumModifiers()) {
     modifiers_[i - 1].mod = static_cast<Modifier*>(rtarg);
   }
+}
+
+bool DerivedObject::PlacesInWorld() {
+  if (!worldSpace_ || !input_) return false;
+  bool anyOn = false;
+  for (const Entry& e : modifiers_) anyOn = anyOn || (e.mod && e.mod->IsEnabled());
+  if (!anyOn) return false;
+  Object* base = input_->FindBaseObject();
+  return base && (base->IsDeformable() || base->CanConvertToType(triObjectClassID));
+}
+
+void DerivedObject::PlaceInWorld(TimeValue t, ObjectState& os, std::unique_ptr<Object>& work, INode* node) {
+  if (!os.obj->IsDeformable() && os.obj->CanConvertToType(triObjectClassID)) {
+    Object* converted = os.obj->ConvertToType(t, triObjectClassID);
+    if (converted && converted != os.obj) {
+      work.reset(converted);
+      os.obj = converted;
+    }
+  }
+  Interval valid = FOREVER;
+  const Matrix3 tm = node->GetObjTMBeforeWSM(t, &valid);
+  Object* obj = os.obj;
+  const int count = obj->NumPoints();
+  for (int i = 0; i < count; ++i) obj->SetPoint(i, obj->GetPoint(i) * tm);
+  obj->PointsWereChanged();
+  // The placed points hold only while the node's transform does.
+  obj->UpdateValidity(GEOM_CHAN_NUM, valid);
 }
 
 Object* DerivedObject::FindBaseObject() { return input_ ? input_->FindBaseObject() : nullptr; }
@@ -130,12 +158,14 @@ ObjectState DerivedObject::EvalForNode(TimeValue t, INode* node) {
     return os;
   }
   os.obj = work.get();
-  // World-space modifiers run on the object-space result here: the headless host keeps the
-  // object transform in the state instead of baking it into the points, so a node's object
-  // transform means the same before and after its world-space modifiers.
+  bool toPlace = node && PlacesInWorld();
   for (int i = NumModifiers() - 1; i >= 0; --i) {
     Modifier* mod = modifiers_[i].mod;
     if (!mod || !mod->IsEnabled()) continue;
+    if (toPlace) {
+      PlaceInWorld(t, os, work, node);
+      toPlace = false;
+    }
     Class_ID input = mod->InputType();
     if (input != defObjectClassID && os.obj->ClassID() != input) {
       if (!os.obj->CanConvertToType(input)) continue;

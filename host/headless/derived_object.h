@@ -2,6 +2,10 @@
 // A modifier stack: the input object (reference 0) and the modifiers (references 1..n, index 0
 // the top of the stack). Evaluation runs the input, copies its result once, and hands the copy
 // to each enabled modifier from the bottom up. The result is cached while valid.
+//
+// A world-space stack works in world space: evaluated for a node, it carries the object's points
+// by the node's object transform before its first modifier that is on, and the node then reports
+// an identity object transform after its world-space modifiers.
 
 #include <memory>
 #include <vector>
@@ -30,6 +34,10 @@ public:
   // Evaluates the stack for the node that carries it.
   ObjectState EvalForNode(TimeValue t, INode* node);
   void InvalidateCache();
+  // True when an evaluation for a node carries the points into world space: a world-space stack
+  // with a modifier that is on, over an object whose points can move (deformable, or convertible
+  // to a triangle mesh).
+  bool PlacesInWorld();
   // Changes whenever the cached result is dropped; holders of the result compare it.
   unsigned Generation() const { return generation_; }
 
@@ -49,6 +57,10 @@ protected:
                              RefMessage message, BOOL propagate) override;
 
 private:
+  // Carries os's points (the stack's own copy in work) into world space by node's object
+  // transform at t; a non-deformable object is converted to a triangle mesh first.
+  void PlaceInWorld(TimeValue t, ObjectState& os, std::unique_ptr<Object>& work, INode* node);
+
   struct Entry {
     Modifier* mod = nullptr;
     std::unique_ptr<ModContext> mc;

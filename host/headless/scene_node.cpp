@@ -83,9 +83,17 @@ Matrix3 SceneNode::GetObjTMBeforeWSM(TimeValue t, Interval* valid) {
   return m;
 }
 
-Matrix3 SceneNode::GetObjTMAfterWSM(TimeValue t, Interval* valid) { return GetObjTMBeforeWSM(t, valid); }
+bool SceneNode::PlacedInWorld() {
+  return object_ && object_->SuperClassID() == WSM_DERIVOB_CLASS_ID && static_cast<DerivedObject*>(object_)->PlacesInWorld();
+}
 
-Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) { return GetObjTMBeforeWSM(t, valid); }
+// After world-space modifiers that work in world space, the points need no further transform.
+Matrix3 SceneNode::GetObjTMAfterWSM(TimeValue t, Interval* valid) {
+  if (PlacedInWorld()) return Matrix3(true);
+  return GetObjTMBeforeWSM(t, valid);
+}
+
+Matrix3 SceneNode::GetObjectTM(TimeValue t, Interval* valid) { return GetObjTMAfterWSM(t, valid); }
 
 void SceneNode::SetObjOffsetPos(const Point3& p) {
   offsetPos_ = p;
@@ -151,6 +159,8 @@ void SceneNode::InvalidateWorldState() {
 
 void SceneNode::TransformChanged() {
   InvalidateWorldState();
+  // A stack that placed its points in world space placed them by the old transform.
+  if (PlacedInWorld()) static_cast<DerivedObject*>(object_)->InvalidateCache();
   NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
   for (SceneNode* child : children_) child->TransformChanged();
 }

@@ -83,6 +83,8 @@ protected:
 
 private:
   Matrix3 OffsetTM() const;
+  // True when the node's world-space stack carries its points into world space.
+  bool PlacedInWorld();
 
   HeadlessHost& host_;
   ULONG handle_;

@@ -144,11 +144,38 @@ int TriObject::IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm
 
 TriObject* CreateNewTriObject() { return new TriObject(); }
 
+// --- Ray casts over polygons and patches --------------------------------------------------------
+
+bool TriangulatedRays::Intersect(const MNMesh& polygons, const Ray& ray, float& at, Point3& norm) {
+  const Key key{version_, polygons.v.data(), polygons.f.data(), polygons.v.size(), polygons.f.size()};
+  if (!(key == key_)) {
+    ConvertPolyToTriMesh(polygons, triangles_);
+    key_ = key;
+  }
+  return cache_.For(triangles_).Intersect(ray, at, norm);
+}
+
+bool TriangulatedRays::Intersect(const PatchMesh& patches, const Ray& ray, float& at, Point3& norm) {
+  const Key key{version_, patches.verts.data(), patches.patches.data(), patches.verts.size(), patches.patches.size()};
+  if (!(key == key_)) {
+    MNMesh corners;
+    ConvertPatchToPolyMesh(patches, corners);
+    ConvertPolyToTriMesh(corners, triangles_);
+    key_ = key;
+  }
+  return cache_.For(triangles_).Intersect(ray, at, norm);
+}
+
 // --- Polygon mesh object --------------------------------------------------------------------
 
 ObjectState PolyObject::Eval(TimeValue t) {
   (void)t;
   return ObjectState(this);
+}
+
+int PolyObject::IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) {
+  (void)t;
+  return rays.Intersect(mm, ray, at, norm) ? TRUE : FALSE;
 }
 
 void PolyObject::GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm, BOOL useSel) {
@@ -194,6 +221,11 @@ PolyObject* CreateEditablePolyObject() { return new PolyObject(); }
 ObjectState PatchObject::Eval(TimeValue t) {
   (void)t;
   return ObjectState(this);
+}
+
+int PatchObject::IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) {
+  (void)t;
+  return rays.Intersect(patch, ray, at, norm) ? TRUE : FALSE;
 }
 
 void PatchObject::GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm, BOOL useSel) {

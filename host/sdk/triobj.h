@@ -32,6 +32,35 @@ public:
   MeshRayCache rayCache;
 };
 
+// Ray casts over polygons or patches through a triangulation of them: fans of the polygons, the
+// corner polygons of the patches. Rebuilt when the owner's points were changed (PointsWereChanged)
+// or its counts or storage changed; a cast that finds it current only reads it.
+class TriangulatedRays {
+public:
+  TriangulatedRays() = default;
+  TriangulatedRays(const TriangulatedRays&) {}
+  TriangulatedRays& operator=(const TriangulatedRays&) {
+    key_ = Key();
+    return *this;
+  }
+  void PointsChanged() { ++version_; }
+  bool Intersect(const MNMesh& polygons, const Ray& ray, float& at, Point3& norm);
+  bool Intersect(const PatchMesh& patches, const Ray& ray, float& at, Point3& norm);
+
+private:
+  struct Key {
+    unsigned version = ~0u;
+    const void* verts = nullptr;
+    const void* faces = nullptr;
+    std::size_t vertCount = 0, faceCount = 0;
+    bool operator==(const Key&) const = default;
+  };
+  Mesh triangles_;
+  MeshRayCache cache_;
+  Key key_;
+  unsigned version_ = 0;
+};
+
 class PolyObject : public GeomObject {
 public:
   MNMesh mm;
@@ -43,6 +72,10 @@ public:
   int NumPoints() override { return mm.VNum(); }
   Point3 GetPoint(int i) override { return mm.P(i); }
   void SetPoint(int i, const Point3& p) override { mm.P(i) = p; }
+  void PointsWereChanged() override { rays.PointsChanged(); }
+  // Nearest hit in front of the origin over the polygons' fan triangles, both faces.
+  int IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) override;
+  TriangulatedRays rays;
   void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
   int CanConvertToType(Class_ID obtype) override;
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
@@ -63,6 +96,10 @@ public:
   int NumPoints() override { return patch.getNumVerts(); }
   Point3 GetPoint(int i) override { return patch.getVert(i); }
   void SetPoint(int i, const Point3& p) override { patch.setVert(i, p); }
+  void PointsWereChanged() override { rays.PointsChanged(); }
+  // Nearest hit in front of the origin over the patches' corner polygons, both faces.
+  int IntersectRay(TimeValue t, const Ray& ray, float& at, Point3& norm) override;
+  TriangulatedRays rays;
   void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE) override;
   int CanConvertToType(Class_ID obtype) override;
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;

@@ -242,4 +242,36 @@ TEST(MeshRayTest, ObjectCacheIsReusedUntilTheGeometryChanges) {
   tri->DeleteThis();
 }
 
+// Polygon and patch objects answer ray casts over their polygons (fans) and their patches'
+// corner polygons, and follow their points once told they changed.
+TEST(MeshRayTest, PolygonAndPatchObjectsAreHit) {
+  // The square [-1, 1]² at z = 0 as one quad, with a fifth, unused vertex.
+  const Point3 corners[5] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}, {7, 7, 7}};
+  PolyObject* poly = CreateEditablePolyObject();
+  for (const Point3& p : corners) poly->mm.v.push_back(MNVert{p});
+  poly->mm.numv = poly->mm.VNum();
+  poly->mm.f.push_back(MNFace{{0, 1, 2, 3}});
+  PatchObject* patch = CreatePatchObject();
+  for (const Point3& p : corners) patch->patch.verts.push_back(PatchVert{p});
+  Patch quad;
+  quad.type = 4;
+  for (int k = 0; k < 4; ++k) quad.v[k] = k;
+  patch->patch.patches.push_back(quad);
+
+  for (Object* obj : {static_cast<Object*>(poly), static_cast<Object*>(patch)}) {
+    float at = 0.0f;
+    Point3 n;
+    // Onto the fan's inner edge, beside the square, and after the square moved up by 1.
+    ASSERT_TRUE(obj->IntersectRay(0, Ray{{0.3f, 0.3f, 4}, {0, 0, -2}}, at, n));
+    EXPECT_FLOAT_EQ(at, 2.0f);
+    EXPECT_EQ(n, Point3(0, 0, 1));
+    EXPECT_FALSE(obj->IntersectRay(0, Ray{{1.5f, 0, 4}, {0, 0, -1}}, at, n));
+    for (int i = 0; i < 4; ++i) obj->SetPoint(i, obj->GetPoint(i) + Point3(0, 0, 1));
+    obj->PointsWereChanged();
+    ASSERT_TRUE(obj->IntersectRay(0, Ray{{0.3f, 0.3f, 4}, {0, 0, -1}}, at, n));
+    EXPECT_FLOAT_EQ(at, 3.0f);
+    obj->DeleteThis();
+  }
+}
+
 }  // namespace

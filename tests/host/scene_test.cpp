@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "host/headless/builtin_objects.h"
 #include "host/headless/derived_object.h"
 #include "host/headless/param_block.h"
 #include "host/sdk/object_wrapper.h"
@@ -144,6 +145,88 @@ TEST_F(HostScene, TwoModifierStackRunsBottomUpOnACopy) {
   upper->DisableMod();
   upper->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
   EXPECT_TRUE(ExpectPoint3Near(node->EvalWorldState(Frame(1)).obj->GetPoint(0), Point3(2, 0, 0), 1e-6f));
+}
+
+// A world-space stack works in world space: before its first modifier that is on, the points
+// are carried by the node's object transform (offset, then node), and the node then reports an
+// identity transform after its world-space modifiers, its world state none. Objects whose points
+// cannot move, and stacks whose modifiers are all off, keep the object transform.
+// A world-space modifier that leaves whatever it is given as it is.
+class PassModifier : public Modifier {
+public:
+  Class_ID ClassID() override { return Class_ID(0x1235, 0); }
+  SClass_ID SuperClassID() override { return WSM_CLASS_ID; }
+  ChannelMask ChannelsUsed() override { return GEOM_CHANNEL; }
+  ChannelMask ChannelsChanged() override { return 0; }
+  Class_ID InputType() override { return defObjectClassID; }
+  void ModifyObject(TimeValue, ModContext&, ObjectState*, INode*) override {}
+};
+
+struct WorldStackCase {
+  const char* name;
+  bool mesh;        // a triangle mesh; otherwise a legacy bone joint (no points)
+  bool modifierOn;
+  bool placed;
+};
+
+class WorldStackTest : public SceneTest, public ::testing::WithParamInterface<WorldStackCase> {};
+
+TEST_P(WorldStackTest, PointsAndTransformsAfterWorldSpaceModifiers) {
+  const WorldStackCase& c = GetParam();
+  Object* base = c.mesh ? static_cast<Object*>(MeshOf({{1, 0, 0}, {0, 2, 0}})) : new LegacyBoneObject();
+  IDerivedObject* ws = CreateWSDerivedObject(base);
+  Modifier* mod = c.mesh ? static_cast<Modifier*>(new OffsetModifier(Point3(0, 0, 1), nullptr, 1)) : new PassModifier();
+  ws->AddModifier(mod);
+  if (!c.modifierOn) mod->DisableMod();
+  SceneNode* node = host().CreateNode(L"placed", ws);
+  node->Track().position = Point3(10, 0, 0);
+  node->Track().rotation = QFromAngAxis(kHalfPi, Point3(0, 0, 1));
+  node->Track().scale = Point3(2, 2, 2);
+  node->SetObjOffsetPos(Point3(1, 0, 0));  // calls TransformChanged
+  // Offset x + 1, scale 2, a quarter turn about z (x to y), then x + 10.
+  const Matrix3 before = node->GetObjTMBeforeWSM(0);
+  EXPECT_TRUE(ExpectPoint3Near(Point3(1, 0, 0) * before, Point3(10, 4, 0), 1e-5f));
+  const ObjectState& os = node->EvalWorldState(0);
+  ASSERT_NE(os.obj, nullptr);
+  if (c.placed) {
+    EXPECT_TRUE(node->GetObjTMAfterWSM(0).IsIdentity());
+    EXPECT_TRUE(node->GetObjectTM(0).IsIdentity());
+    EXPECT_EQ(os.GetTM(), nullptr);
+    // World positions, then the modifier's z + 1.
+    EXPECT_TRUE(ExpectPoint3Near(os.obj->GetPoint(0), Point3(10, 4, 1), 1e-5f));
+    EXPECT_TRUE(ExpectPoint3Near(os.obj->GetPoint(1), Point3(6, 2, 1), 1e-5f));
+    // Moving the node places the points anew; the base mesh keeps its own.
+    node->Track().position = Point3(0, 0, 5);
+    node->TransformChanged();
+    EXPECT_TRUE(ExpectPoint3Near(node->EvalWorldState(0).obj->GetPoint(0), Point3(0, 4, 6), 1e-5f));
+    EXPECT_TRUE(ExpectPoint3Near(base->GetPoint(0), Point3(1, 0, 0), 0));
+  } else {
+    EXPECT_TRUE(ExpectMatrix3Near(node->GetObjTMAfterWSM(0), before, 0));
+    EXPECT_TRUE(ExpectMatrix3Near(node->GetObjectTM(0), before, 0));
+    ASSERT_NE(os.GetTM(), nullptr);
+    EXPECT_TRUE(ExpectMatrix3Near(*os.GetTM(), before, 0));
+    if (c.mesh) {
+      EXPECT_TRUE(ExpectPoint3Near(os.obj->GetPoint(0), Point3(1, 0, 0), 0));  // the modifier is off
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stacks, WorldStackTest,
+                         ::testing::Values(WorldStackCase{"MeshIsPlaced", true, true, true},
+                                           WorldStackCase{"ModifierOffKeepsObjectSpace", true, false, false},
+                                           WorldStackCase{"JointHasNoPointsToPlace", false, true, false}),
+                         [](const ::testing::TestParamInfo<WorldStackCase>& info) { return info.param.name; });
+
+// An animated node: the placed points follow the transform from one time to the next.
+TEST_F(HostScene, PlacedPointsFollowAnAnimatedNode) {
+  IDerivedObject* ws = CreateWSDerivedObject(MeshOf({{1, 0, 0}}));
+  ws->AddModifier(new OffsetModifier(Point3(), nullptr, 1));
+  SceneNode* node = host().CreateNode(L"moving", ws);
+  node->Track().SetLocal(0, TransMatrix(Point3(0, 0, 0)), true);
+  node->Track().SetLocal(Frame(10), TransMatrix(Point3(0, 10, 0)), true);
+  node->TransformChanged();
+  EXPECT_TRUE(ExpectPoint3Near(node->EvalWorldState(0).obj->GetPoint(0), Point3(1, 0, 0), 1e-5f));
+  EXPECT_TRUE(ExpectPoint3Near(node->EvalWorldState(Frame(10)).obj->GetPoint(0), Point3(1, 10, 0), 1e-5f));
 }
 
 TEST_F(HostScene, ParameterChangeReachesTheStackAndTheNode) {

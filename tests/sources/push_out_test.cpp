@@ -179,6 +179,17 @@ INSTANTIATE_TEST_SUITE_P(
                       FluxelCase{"BeyondSoftZoneStays", 20, {6, 0, 0}, {6, 0, 0}}),
     [](const ::testing::TestParamInfo<FluxelCase>& info) { return info.param.name; });
 
+TEST_F(PushOutTest, FluxelInfluenceWeightsTheMove) {
+  Tessarin* skin = SkinOnNode(L"Skin", 3);
+  Fluxel* fx = nullptr;
+  AddSource(skin, FluxelNode(L"Box", BoxMesh({-5, -5, -5}, {5, 5, 5}), 0, &fx));
+  AccessInfluenceTable(fx->tables, skin->instanceStamp, 3) = {0.5f, 0.0f, 0.25f};
+  const std::vector<Point3> out = Run(ApplyFluxelPass, skin, {{2, 0, 0}, {0, 2, 0}, {0, 0, -1}});
+  EXPECT_TRUE(ExpectPoint3Near(out[0], {3.5f, 0, 0}, 1e-4f));
+  EXPECT_TRUE(ExpectPoint3Near(out[1], {0, 2, 0}, 0));
+  EXPECT_TRUE(ExpectPoint3Near(out[2], {0, 0, -2}, 1e-4f));
+}
+
 TEST_F(PushOutTest, FluxelRayThatMissesLeavesTheVertex) {
   Tessarin* skin = SkinOnNode(L"Skin", 1);
   AddSource(skin, FluxelNode(L"Plane", PlaneMesh(5), 20));
