@@ -13,8 +13,8 @@
 enum class GltfWeights { Volumes, File };
 
 // Defaults for every joint bone when weights come from bone volumes (see docs/gltf.md).
-inline constexpr float kGltfDefaultFalloff = 1.0f;
-inline constexpr float kGltfDefaultStrength = 0.5f;
+inline constexpr float kGltfDefaultFalloff = 0.25f;
+inline constexpr float kGltfDefaultStrength = 1.0f;
 
 struct GltfImportOptions {
   int framesPerSecond = 30;
