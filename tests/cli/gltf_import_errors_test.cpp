@@ -148,4 +148,20 @@ TEST(GltfCommandLine, DumpWithFileWeightsGivesStandardSkinning) {
   EXPECT_LT(worst, 1e-4 * 2.0) << "the character is about 2 units tall";
 }
 
+TEST(GltfCommandLine, ASavedGltfSceneDeformsAsTheFile) {
+  TempDir dir;
+  ASSERT_TRUE(gltf_character::Write(gltf_character::Make(), dir.Path() / "hero.glb", Form::Glb));
+  const auto saved = RunProgram("save hero.glb --out hero.tsscene --weights-from file", dir.Path());
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  const auto fromFile = RunProgram("dump hero.glb --json --weights-from file --time 12", dir.Path());
+  const auto fromSaved = RunProgram("dump hero.tsscene --json --time 12", dir.Path());
+  ASSERT_EQ(fromFile.exitCode, 0) << fromFile.err;
+  ASSERT_EQ(fromSaved.exitCode, 0) << fromSaved.err;
+  const auto a = nlohmann::json::parse(fromFile.out)["deformed"]["meshes"][0]["positions"];
+  const auto b = nlohmann::json::parse(fromSaved.out)["deformed"]["meshes"][0]["positions"];
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t v = 0; v < a.size(); ++v)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(a[v][c].get<double>(), b[v][c].get<double>(), 1e-6) << v;
+}
+
 }  // namespace
