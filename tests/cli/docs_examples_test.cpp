@@ -105,6 +105,25 @@ TEST(DocsExamples, TheCompleteSceneExampleRunsAsItsCommandsSay) {
   EXPECT_GT(WorstStretch(padRest, padSquashed, true), 0.1) << "the measure sees a change of shape";
 }
 
+TEST(DocsExamples, TheGltfWorkedExampleRunsAsWritten) {
+  const std::vector<Block> shells = BlocksOf("docs/gltf.md", "sh");
+  ASSERT_FALSE(shells.empty());
+  TempDir dir;
+  std::istringstream lines(shells[0].text);
+  std::string line;
+  int commands = 0;
+  while (std::getline(lines, line)) {
+    line = line.substr(0, line.find('#'));
+    line = line.substr(0, line.find('|'));  // what the program prints, without the pipe's filter
+    if (line.rfind("build/bin/", 0) != 0) continue;
+    SCOPED_TRACE(line);
+    auto r = RunShell("'" TESSARIN_BIN_DIR "/'" + line.substr(10), dir.Path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ++commands;
+  }
+  EXPECT_GE(commands, 2);
+}
+
 TEST(DocsExamples, NodeFragmentsFitTheCompleteExample) {
   const std::vector<Block> json = BlocksOf("docs/scene-format.md", "json");
   ASSERT_GT(json.size(), 1u);
