@@ -14,19 +14,29 @@ struct MainWindowTag {
 };
 MainWindowTag g_mainWindow;
 
-void CollectDepthFirst(SceneNode* node, std::vector<SceneNode*>& out) {
-  for (SceneNode* child : node->Children()) {
-    out.push_back(child);
-    CollectDepthFirst(child, out);
+// Both walks keep the nodes still to visit on a stack of their own, not on the call stack: a
+// scene may be a million links deep. Children go on in reverse so that they come off in order.
+void CollectDepthFirst(SceneNode* top, std::vector<SceneNode*>& out) {
+  std::vector<SceneNode*> todo(top->Children().rbegin(), top->Children().rend());
+  while (!todo.empty()) {
+    SceneNode* node = todo.back();
+    todo.pop_back();
+    out.push_back(node);
+    todo.insert(todo.end(), node->Children().rbegin(), node->Children().rend());
   }
 }
 
-int EnumFrom(SceneNode* node, ITreeEnumProc* proc) {
-  for (SceneNode* child : std::vector<SceneNode*>(node->Children())) {
-    int r = proc->callback(child);
+// A node's children are taken when the walk reaches them, after the node's callback, so that a
+// callback may change the tree below the node it is given.
+int EnumFrom(SceneNode* top, ITreeEnumProc* proc) {
+  std::vector<SceneNode*> todo(top->Children().rbegin(), top->Children().rend());
+  while (!todo.empty()) {
+    SceneNode* node = todo.back();
+    todo.pop_back();
+    const int r = proc->callback(node);
     if (r == TREE_ABORT) return TREE_ABORT;
     if (r == TREE_IGNORECHILDREN) continue;
-    if (EnumFrom(child, proc) == TREE_ABORT) return TREE_ABORT;
+    todo.insert(todo.end(), node->Children().rbegin(), node->Children().rend());
   }
   return TREE_CONTINUE;
 }

@@ -1,9 +1,21 @@
 #include "host/headless/scene_node.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "host/headless/derived_object.h"
 #include "host/headless/headless_host.h"
+
+namespace {
+
+// Counts the changes that move node transforms: a new track, a changed track or a new parent.
+// A cached node transform serves only while the count is what it was when it was computed, so
+// one change anywhere drops every cache at once, without a walk over the descendants.
+std::atomic<std::uint64_t> g_transformChanges{1};
+
+void TransformsMoved() { g_transformChanges.fetch_add(1, std::memory_order_relaxed); }
+
+}  // namespace
 
 SceneNode::SceneNode(HeadlessHost& host, ULONG handle, std::wstring name, bool isRoot)
     : host_(host), handle_(handle), name_(std::move(name)), isRoot_(isRoot) {
@@ -25,21 +37,32 @@ INode* SceneNode::GetChildNode(int i) {
   return i >= 0 && i < NumberOfChildren() ? children_[i] : nullptr;
 }
 
+TransformTrack& SceneNode::Track() {
+  TransformsMoved();
+  return track_;
+}
+
 void SceneNode::DetachFromParent() {
   if (!parent_) return;
   auto& siblings = parent_->children_;
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  // From the back: a scene is taken down last child first, which keeps that linear.
+  auto it = std::find(siblings.rbegin(), siblings.rend(), this);
+  if (it != siblings.rend()) siblings.erase(std::next(it).base());
   parent_ = nullptr;
+  TransformsMoved();
 }
 
 void SceneNode::AttachChild(INode* child, int keepTM) {
   auto* node = static_cast<SceneNode*>(child);
   if (!node || node == this || node->isRoot_) return;
-  // A node cannot become a child of its own descendant.
-  for (SceneNode* p = this; p; p = p->parent_)
-    if (p == node) return;
+  // A node cannot become a child of its own descendant; a node without children has none, so
+  // building a chain does not walk up it for every new link.
+  if (!node->children_.empty())
+    for (SceneNode* p = this; p; p = p->parent_)
+      if (p == node) return;
   TimeValue t = host_.GetTime();
-  Matrix3 world = node->GetNodeTM(t);
+  Matrix3 world;
+  if (keepTM) world = node->GetNodeTM(t);
   node->DetachFromParent();
   node->parent_ = this;
   children_.push_back(node);
@@ -47,12 +70,51 @@ void SceneNode::AttachChild(INode* child, int keepTM) {
   node->TransformChanged();
 }
 
+bool SceneNode::CachedNodeTM(TimeValue t, Matrix3& tm, Interval& valid) const {
+  if (nodeTMChanges_ != g_transformChanges.load(std::memory_order_relaxed) || !nodeTMValid_.InInterval(t))
+    return false;
+  tm = nodeTM_;
+  valid = nodeTMValid_;
+  return true;
+}
+
 Matrix3 SceneNode::GetNodeTM(TimeValue t, Interval* valid) {
   if (isRoot_) return Matrix3();
-  Matrix3 local = track_.LocalAt(t, valid);
-  if (parent_ && !parent_->isRoot_) local = local * parent_->GetNodeTM(t, valid);
-  local.ValidateFlags();
-  return local;
+  Matrix3 tm;
+  Interval tmValid;
+  if (!CachedNodeTM(t, tm, tmValid)) {
+    // Up to the nearest ancestor whose transform is cached (or the root), then down again, each
+    // node keeping its result: no recursion however deep the tree, and every node's transform
+    // is computed once per time. The products are those of a walk from the root: local × parent.
+    std::vector<SceneNode*> chain;
+    bool haveAbove = false;
+    for (SceneNode* n = this; n && !n->isRoot_; n = n->parent_) {
+      if (n != this && n->CachedNodeTM(t, tm, tmValid)) {
+        haveAbove = true;
+        break;
+      }
+      chain.push_back(n);
+    }
+    const std::uint64_t changes = g_transformChanges.load(std::memory_order_relaxed);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      SceneNode* n = *it;
+      Interval nValid = FOREVER;
+      Matrix3 local = n->track_.LocalAt(t, &nValid);
+      if (haveAbove) {
+        local = local * tm;
+        nValid &= tmValid;
+      }
+      local.ValidateFlags();
+      n->nodeTM_ = local;
+      n->nodeTMValid_ = nValid;
+      n->nodeTMChanges_ = changes;
+      tm = local;
+      tmValid = nValid;
+      haveAbove = true;
+    }
+  }
+  if (valid) *valid &= tmValid;
+  return tm;
 }
 
 void SceneNode::SetNodeTM(TimeValue t, const Matrix3& tm) {
@@ -158,11 +220,18 @@ void SceneNode::InvalidateWorldState() {
 }
 
 void SceneNode::TransformChanged() {
-  InvalidateWorldState();
-  // A stack that placed its points in world space placed them by the old transform.
-  if (PlacedInWorld()) static_cast<DerivedObject*>(object_)->InvalidateCache();
-  NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
-  for (SceneNode* child : children_) child->TransformChanged();
+  TransformsMoved();
+  // The node and its descendants, parents first and children in order, without recursion.
+  std::vector<SceneNode*> todo{this};
+  while (!todo.empty()) {
+    SceneNode* n = todo.back();
+    todo.pop_back();
+    n->InvalidateWorldState();
+    // A stack that placed its points in world space placed them by the old transform.
+    if (n->PlacedInWorld()) static_cast<DerivedObject*>(n->object_)->InvalidateCache();
+    n->NotifyDependents(FOREVER, PART_TM, REFMSG_CHANGE);
+    todo.insert(todo.end(), n->children_.rbegin(), n->children_.rend());
+  }
 }
 
 RefResult SceneNode::NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID,

@@ -2,6 +2,7 @@
 // A node of the headless scene. Reference 0 is the node's object (a base object, an object-space
 // derived object, or a world-space derived object over either).
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,12 @@ public:
   int GetVertexColorMapChannel() override { return vertexColorMapChannel_; }
   void SetVertexColorMapChannel(int channel) override { vertexColorMapChannel_ = channel; }
 
-  // The node's local transform over time (relative to its parent).
-  TransformTrack& Track() { return track_; }
-  // Call after changing the track: caches drop and dependents hear of the move.
+  // The node's local transform over time (relative to its parent). Handing it out for change
+  // drops every node's cached world transform.
+  TransformTrack& Track();
+  const TransformTrack& Track() const { return track_; }
+  // Call after changing the track: caches drop and the node and its descendants' dependents
+  // hear of the move.
   void TransformChanged();
   void InvalidateWorldState();
   // Removes this node from its parent's children (the scene re-parents or deletes it).
@@ -85,6 +89,8 @@ private:
   Matrix3 OffsetTM() const;
   // True when the node's world-space stack carries its points into world space.
   bool PlacedInWorld();
+  // The world transform cached for time t, when there is one that serves t.
+  bool CachedNodeTM(TimeValue t, Matrix3& tm, Interval& valid) const;
 
   HeadlessHost& host_;
   ULONG handle_;
@@ -103,6 +109,12 @@ private:
   BOOL cvertMode_ = FALSE;
   BOOL shadeCVerts_ = FALSE;
   int vertexColorMapChannel_ = 0;
+
+  // The node transform of the last time asked, over the interval it holds for; it serves while
+  // no node's transform, track or parent has changed since (a scene-wide count of changes).
+  Matrix3 nodeTM_;
+  Interval nodeTMValid_ = NEVER;
+  std::uint64_t nodeTMChanges_ = 0;
 
   ObjectState worldState_;
   Matrix3 worldStateTM_;

@@ -1,9 +1,14 @@
 // Scene storage of a node's own fields. Loading sets them directly: the node is not part of a
 // live scene yet, so there is nobody to notify.
 
+#include <cmath>
+#include <string>
+
+#include "host/headless/chunk_load.h"
 #include "host/headless/scene_file_format.h"
 #include "host/headless/scene_node.h"
 #include "host/headless/stream_values.h"
+#include "host/headless/utf8_text.h"
 
 namespace {
 
@@ -29,6 +34,28 @@ bool GetKeys(ILoad* iload, std::map<TimeValue, T>& keys) {
   return true;
 }
 
+bool Finite(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+bool Finite(const Quat& q) { return std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w); }
+
+// Where a track holds a value that is not a finite number ("the position key at tick 160"), or
+// empty. Such a value would turn every point the node carries into not-a-number.
+template <class T>
+std::string BadKey(const char* part, const std::map<TimeValue, T>& keys) {
+  for (const auto& [t, v] : keys)
+    if (!Finite(v)) return std::string("the ") + part + " key at tick " + std::to_string(t);
+  return {};
+}
+
+std::string BadTrackValue(const TransformTrack& track) {
+  if (!Finite(track.position)) return "the position";
+  if (!Finite(track.rotation)) return "the rotation";
+  if (!Finite(track.scale)) return "the scale";
+  for (std::string bad : {BadKey("position", track.positionKeys), BadKey("rotation", track.rotationKeys),
+                          BadKey("scale", track.scaleKeys)})
+    if (!bad.empty()) return bad;
+  return {};
+}
+
 }  // namespace
 
 IOResult SceneNode::Save(ISave* isave) {
@@ -52,6 +79,8 @@ IOResult SceneNode::Save(ISave* isave) {
 }
 
 IOResult SceneNode::Load(ILoad* iload) {
+  nodeTMValid_ = NEVER;  // the track is about to change under the cache
+  auto Named = [this](const std::string& what) { return "node \"" + WideToUtf8Text(name_) + "\": " + what; };
   return ForEachChunk(iload, [&](USHORT id) {
     switch (id) {
       case scenefile::kNodeInfoChunk: {
@@ -72,13 +101,23 @@ IOResult SceneNode::Load(ILoad* iload) {
       }
       case scenefile::kNodeNameChunk:
         return iload->ReadWStringChunk(name_) == IO_OK;
-      case scenefile::kNodeTrackChunk:
-        return Get(iload, track_.position) && Get(iload, track_.rotation) && Get(iload, track_.scale) &&
-               GetKeys(iload, track_.positionKeys) && GetKeys(iload, track_.rotationKeys) &&
-               GetKeys(iload, track_.scaleKeys);
-      case scenefile::kNodeOffsetChunk:
-        return Get(iload, offsetPos_) && Get(iload, offsetRot_) && Get(iload, offsetScale_.s) &&
-               Get(iload, offsetScale_.q);
+      case scenefile::kNodeTrackChunk: {
+        if (!Get(iload, track_.position) || !Get(iload, track_.rotation) || !Get(iload, track_.scale) ||
+            !GetKeys(iload, track_.positionKeys) || !GetKeys(iload, track_.rotationKeys) ||
+            !GetKeys(iload, track_.scaleKeys))
+          return false;
+        const std::string bad = BadTrackValue(track_);
+        if (!bad.empty()) NoteLoadProblem(iload, Named(bad + " of its transform is not a finite number"));
+        return bad.empty();
+      }
+      case scenefile::kNodeOffsetChunk: {
+        if (!Get(iload, offsetPos_) || !Get(iload, offsetRot_) || !Get(iload, offsetScale_.s) ||
+            !Get(iload, offsetScale_.q))
+          return false;
+        const bool finite = Finite(offsetPos_) && Finite(offsetRot_) && Finite(offsetScale_.s) && Finite(offsetScale_.q);
+        if (!finite) NoteLoadProblem(iload, Named("its object offset is not made of finite numbers"));
+        return finite;
+      }
       default:
         return true;
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -124,10 +125,17 @@ bool SceneReader::LoadObjects() {
 bool SceneReader::LinkNodes() {
   std::set<ULONG> handles;
   for (const StoredNode& stored : layout_.nodes) {
-    auto* node = static_cast<SceneNode*>(objects_[stored.object]);
-    ULONG handle = node->GetHandle();
+    ULONG handle = static_cast<SceneNode*>(objects_[stored.object])->GetHandle();
     if (handle == 0) return Fail("node #" + std::to_string(stored.object) + " has no handle");
     if (!handles.insert(handle).second) return Fail("two nodes have the handle " + std::to_string(handle));
+  }
+  // Stored nodes were made as children of the root, in object order; taken off last first, each
+  // is the root's last child, so that a scene of a million nodes is linked in linear time. The
+  // tree holds every stored node, so each is back in the scene below.
+  for (std::size_t i = objects_.size(); i-- > 0;)
+    if (IsNode(static_cast<int>(i))) static_cast<SceneNode*>(objects_[i])->DetachFromParent();
+  for (const StoredNode& stored : layout_.nodes) {
+    auto* node = static_cast<SceneNode*>(objects_[stored.object]);
     INode* parent = stored.parent == scenefile::kNoObject ? host_.GetRootNode() : static_cast<INode*>(objects_[stored.parent]);
     parent->AttachChild(node, 0);
   }
@@ -205,6 +213,9 @@ bool SceneReader::Read(std::string& error, SceneLoadReport* report) {
   try {
     ok = CreateObjects() && LoadObjects() && LinkNodes() && RestoreReferences();
     if (ok) in_.RunPostLoadCallbacks();
+  } catch (const std::bad_alloc&) {
+    ok = Fail("out of memory while making and loading the scene's " + std::to_string(layout_.objects.size()) +
+              " objects (" + std::to_string(layout_.nodes.size()) + " nodes)");
   } catch (const std::exception& e) {
     ok = Fail(std::string("loading stopped: ") + e.what());
   }
@@ -228,7 +239,13 @@ bool LoadSceneFromBytes(std::span<const std::uint8_t> bytes, std::string* error,
   if (report) report->warnings.clear();
   SceneLayout layout;
   std::string why;
-  if (!ReadSceneLayout(bytes, layout, why)) {
+  bool framed = false;
+  try {
+    framed = ReadSceneLayout(bytes, layout, why);
+  } catch (const std::bad_alloc&) {
+    why = "out of memory while reading the file's list of objects (" + std::to_string(bytes.size()) + " bytes)";
+  }
+  if (!framed) {
     if (error) *error = "the scene file is refused: " + why;
     return false;
   }
