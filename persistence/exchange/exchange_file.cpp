@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -85,6 +86,16 @@ std::uint64_t MinimumBoneBlockSize(std::int32_t version) {
   return size;
 }
 
+bool AllFinite(const std::vector<float>& values) {
+  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
+// The values that weigh and blend vertices must be numbers: a not-a-number or infinite one
+// would turn every vertex it reaches into not-a-number. Such a file counts as malformed.
+bool BlendingValuesFinite(const ExchangeBone& bone) {
+  return std::isfinite(bone.falloff) && std::isfinite(bone.strength) && AllFinite(bone.forcedWeights);
+}
+
 void ReadBone(FieldReader& in, std::int32_t version, ExchangeBone& bone) {
   std::array<char, ExchangeFile::kNameFieldSize> name;
   in.bytes(name.data(), name.size());
@@ -103,6 +114,10 @@ void ReadBone(FieldReader& in, std::int32_t version, ExchangeBone& bone) {
   if (bone.vertexCount > 0) {
     in.table(bone.vertexCodes, bone.vertexCount);
     if (version >= ExchangeFile::kVersionForcedWeights) in.table(bone.forcedWeights, bone.vertexCount);
+  }
+  if (!in.failed() && !BlendingValuesFinite(bone)) {
+    in.setFailed();
+    return;
   }
 
   if (version >= ExchangeFile::kVersionSplines) {
@@ -187,6 +202,7 @@ bool ExchangeFile::parse(ExchangeByteSource& source, const std::string& path) {
       in.scalar(blendCount);
       if (!in.failed() && blendCount < 1) in.setFailed();
       in.table(blendValues_, blendCount);
+      if (!in.failed() && !AllFinite(blendValues_)) in.setFailed();
     }
 
     if (in.failed()) return fail(kMessageInputError, path);

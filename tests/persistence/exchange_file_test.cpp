@@ -196,6 +196,42 @@ const MalformedCase kMalformed[] = {
      &kInputError},
     {"BlendCountMissing", [] { return Cut(SpineBytes(), 16); }, &kInputError},
     {"BlendValuesCut", [] { return Cut(SpineBytes(), 3); }, &kInputError},
+    // Values that would make every vertex they reach not-a-number.
+    {"BlendValueNotANumber",
+     [] {
+       ExchangeFixture f = SpineFixture(ExchangeFile::kVersionBlend);
+       f.blendValues[1] = std::numeric_limits<float>::quiet_NaN();
+       return WriteExchangeFile(f);
+     },
+     &kInputError},
+    {"BlendValueInfinite",
+     [] {
+       ExchangeFixture f = SpineFixture(ExchangeFile::kVersionBlend);
+       f.blendValues.back() = -std::numeric_limits<float>::infinity();
+       return WriteExchangeFile(f);
+     },
+     &kInputError},
+    {"FalloffNotANumber",
+     [] {
+       ExchangeFixture f = SpineFixture(ExchangeFile::kVersionBase);
+       f.bones[0].falloff = std::numeric_limits<float>::quiet_NaN();
+       return WriteExchangeFile(f);
+     },
+     &kInputError},
+    {"StrengthInfinite",
+     [] {
+       ExchangeFixture f = SpineFixture(ExchangeFile::kVersionSplines);
+       f.bones[0].strength = std::numeric_limits<float>::infinity();
+       return WriteExchangeFile(f);
+     },
+     &kInputError},
+    {"ForcedWeightNotANumber",
+     [] {
+       ExchangeFixture f = SpineFixture(ExchangeFile::kVersionForcedWeights);
+       f.bones[0].forcedWeights[2] = std::numeric_limits<float>::quiet_NaN();
+       return WriteExchangeFile(f);
+     },
+     &kInputError},
 };
 
 class ExchangeFileMalformedTest : public ExchangeFileTest,
