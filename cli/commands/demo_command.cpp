@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/frame_options.h"
 #include "cli/commands/output_options.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/demo_scene.h"
@@ -52,6 +53,8 @@ int Demo(const DemoOptions& opts, const CommandIo& io) {
   RunOptions run;
   run.firstFrame = 0;
   run.lastFrame = opts.frames - 1;
+  if (!FrameRangeUsable(io.err, "--frames", {run.firstFrame, run.lastFrame}, scene.description.frameRate))
+    return kUsageErrorExit;
   opts.output.ApplyTo(run);
   opts.target.ApplyTo(run, "demo");
   run.progress = io.progress;

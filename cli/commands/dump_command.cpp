@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/frame_options.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/skin_dump.h"
 
@@ -20,13 +21,19 @@ struct DumpCommandOptions {
 int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
   if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
+  if (opts.time && !FrameTimeUsable(io.err, "--time", *opts.time, scene.description.frameRate)) return kUsageErrorExit;
   DumpOptions dump;
   dump.sceneFile = opts.scene;
   dump.frameRate = scene.description.frameRate;
   dump.sceneFrame = scene.description.time;
   dump.weights = opts.weights;
   dump.positionsFrame = opts.time;
-  nlohmann::ordered_json doc = DumpSkins(dump);
+  nlohmann::ordered_json doc;
+  try {
+    doc = DumpSkins(dump);
+  } catch (const std::bad_alloc&) {
+    return ReportFailure(io.err, opts.scene + ": out of memory while evaluating the scene's skins");
+  }
   if (opts.json) io.out << doc.dump() << '\n';  // one line: pipe it through jq to read it
   else io.out << DumpText(doc);
   return 0;
@@ -41,7 +48,7 @@ void AddDumpCommand(CLI::App& app, CommandAction& chosen) {
       ->required()
       ->check(CLI::ExistingFile);
   opts->load.AddTo(*cmd);
-  cmd->add_option("--time", opts->time, "also print the deformed world positions at this frame");
+  AddFrameTimeOption(*cmd, "--time", opts->time, "also print the deformed world positions at this frame");
   cmd->add_flag("--weights", opts->weights, "also print each skin's weights: one row per vertex, one value per bone");
   cmd->add_flag("--json", opts->json, "print one JSON document (see docs/dump-json.md) instead of text");
   cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Dump(*opts, io); }; });

@@ -1,11 +1,12 @@
 // tessarin run SCENE --frames A:B [--out DIR | -o FILE.glb] [--format obj|glb] [--json]
 
-#include <charconv>
 #include <memory>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/frame_options.h"
 #include "cli/commands/output_options.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/frame_runner.h"
@@ -17,27 +18,11 @@ namespace {
 struct RunCommandOptions {
   std::string scene;
   SceneLoadOptions load;
-  std::string frames;  // "A:B" or "A"
+  std::optional<FrameRange> frames;
   OutputTarget target;
   OutputChoice output;
   bool json = false;
 };
-
-// "A:B" (A ≤ B) or a single frame "A".
-bool ParseFrameRange(const std::string& text, int& first, int& last) {
-  auto number = [](std::string_view s, int& v) {
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return ec == std::errc() && end == s.data() + s.size();
-  };
-  std::size_t colon = text.find(':');
-  if (colon == std::string::npos) {
-    if (!number(text, first)) return false;
-    last = first;
-    return true;
-  }
-  std::string_view all(text);
-  return number(all.substr(0, colon), first) && number(all.substr(colon + 1), last) && first <= last;
-}
 
 // The run's summary for programs: see docs/run-json.md.
 nlohmann::ordered_json RunSummaryJson(const RunReport& report, const RunOptions& run, int removed) {
@@ -61,10 +46,16 @@ int Run(const RunCommandOptions& opts, const CommandIo& io) {
   LoadedScene scene;
   if (!LoadSceneFile(opts.scene, opts.load, scene, io.err)) return 1;
   RunOptions run;
-  if (!opts.frames.empty()) {
-    ParseFrameRange(opts.frames, run.firstFrame, run.lastFrame);  // checked while parsing the command line
+  const int frameRate = scene.description.frameRate;
+  if (opts.frames) {
+    if (!FrameRangeUsable(io.err, "--frames", *opts.frames, frameRate)) return kUsageErrorExit;
+    run.firstFrame = opts.frames->first;
+    run.lastFrame = opts.frames->last;
   } else if (scene.description.frames) {
     std::tie(run.firstFrame, run.lastFrame) = *scene.description.frames;
+    std::string why;
+    if (!CheckFrameRange({run.firstFrame, run.lastFrame}, frameRate, why))
+      return ReportFailure(io.err, opts.scene + ": its frames: " + why + "; give --frames A:B");
   } else {
     return ReportFailure(io.err, opts.scene + ": no frames to run: give --frames A:B (the description has no \"frames\")");
   }
@@ -117,14 +108,9 @@ void AddRunCommand(CLI::App& app, CommandAction& chosen) {
       ->required()
       ->check(CLI::ExistingFile);
   opts->load.AddTo(*cmd);
-  cmd->add_option("--frames", opts->frames,
-                  "frames to evaluate, A:B inclusive or a single frame A (default: the description's \"frames\")")
-      ->check(CLI::Validator(
-          [](std::string& s) {
-            int a = 0, b = 0;
-            return ParseFrameRange(s, a, b) ? std::string() : "expected A:B with whole frames A <= B, got " + s;
-          },
-          "A:B"));
+  AddFrameRangeOption(*cmd, "--frames", opts->frames,
+                      "frames to evaluate, A:B inclusive or a single frame A (default: the description's \"frames\"); "
+                      "at most " + std::to_string(kMaxRunFrames) + " frames");
   opts->target.AddTo(*cmd, "tessarin-out");
   opts->output.AddTo(*cmd);
   cmd->add_flag("--json", opts->json,

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <cstdio>
 
+#include "cli/scene/frame_time.h"
 #include "cli/scene/mesh_snapshot.h"
 #include "cli/scene/obj_file.h"
 #include "cli/scene/progress.h"
@@ -31,8 +32,11 @@ std::string FileSafeName(const std::string& name) {
   return out.empty() ? std::string("node") : out;
 }
 
-bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
-               std::string* error) {
+namespace {
+
+// RunFrames without its guard against running out of memory; doing says what it is at.
+bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
+                        std::string* error, std::string& doing) {
   report = RunReport();
   const Clock::time_point start = Clock::now();
   auto fail = [&](const std::string& why) {
@@ -40,11 +44,14 @@ bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions
     return false;
   };
   if (nodes.empty()) return fail("the scene has no node with a Tessarin modifier");
+  std::string why;
+  if (!CheckFrameRange({options.firstFrame, options.lastFrame}, frameRate, why)) return fail(why);
   std::error_code ec;
   std::filesystem::create_directories(options.outDir, ec);
   if (ec) return fail(options.outDir.string() + ": cannot create the output folder: " + ec.message());
 
-  const int frames = options.lastFrame - options.firstFrame + 1;
+  // Counted, not compared with the last frame: a range ending at the largest int must end.
+  const int frames = static_cast<int>(FrameRange{options.firstFrame, options.lastFrame}.Count());
   std::vector<GlbMeshTrack> tracks(nodes.size());
   for (std::size_t n = 0; n < nodes.size(); ++n) {
     report.nodes.push_back(NameOf(nodes[n]));
@@ -53,16 +60,17 @@ bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions
   ProgressReporter progress(options.progressStream ? *options.progressStream : std::cerr, options.progress, frames);
   MeshSnapshot snap;
   std::vector<int> counts(nodes.size(), 0);
-  for (int f = options.firstFrame; f <= options.lastFrame; ++f) {
-    const TimeValue t = FrameToTicks(f, frameRate);
+  for (int i = 0; i < frames; ++i) {
+    const int f = options.firstFrame + i;
+    const TimeValue t = *FrameTicks(f, frameRate);
     TheHost().SetTime(t);
     for (std::size_t n = 0; n < nodes.size(); ++n) {
-      std::string why;
+      doing = "evaluating " + report.nodes[n] + " at frame " + std::to_string(f);
       const Clock::time_point evalStart = Clock::now();
       if (!TakeSnapshot(nodes[n], t, snap, &why)) return fail(report.nodes[n] + ": " + why);
       report.evaluationSeconds += Since(evalStart);
       GlbMeshTrack& track = tracks[n];
-      if (f == options.firstFrame) {
+      if (i == 0) {
         counts[n] = snap.VertexCount();
         report.vertices += snap.VertexCount();
         // A .glb holds every frame in memory and frames × frames animation weights.
@@ -91,12 +99,28 @@ bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions
     progress.FrameDone();
   }
   progress.Finish();
+  doing = "writing the output";
   if (options.format == OutputFormat::Glb) {
     std::filesystem::path file = options.outDir / (options.baseName + ".glb");
-    std::string why;
-    if (!WriteGlbFile(file, tracks, frameRate, options.interpolation, options.generator, &why)) return fail(why);
+    if (!WriteGlbFile(file, tracks, frameRate, options.interpolation, options.generator, &why, options.firstFrame))
+      return fail(why);
     report.files.push_back(file);
   }
   report.totalSeconds = Since(start);
   return true;
+}
+
+}  // namespace
+
+bool RunFrames(const std::vector<INode*>& nodes, int frameRate, const RunOptions& options, RunReport& report,
+               std::string* error) {
+  std::string doing = "preparing the frames";
+  try {
+    return RunFramesUnguarded(nodes, frameRate, options, report, error, doing);
+  } catch (const std::bad_alloc&) {
+    if (error)
+      *error = "out of memory while " + doing + " (" + std::to_string(report.vertices) + " vertices, " +
+               std::to_string(report.frames) + " frames done)";
+    return false;
+  }
 }

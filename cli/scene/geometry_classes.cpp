@@ -1,6 +1,7 @@
 // Object classes with geometry: meshes given inline or by an OBJ file, the primitives, splines.
 
 #include <limits>
+#include <new>
 
 #include "cli/scene/obj_file.h"
 #include "cli/scene/primitives.h"
@@ -88,7 +89,11 @@ std::unique_ptr<ObjectSpec> ReadMesh(const JsonView& json, const ClassReadContex
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) fileName.Fail("cannot open the OBJ file " + file.string());
     // Problems inside the OBJ file are reported with its own name and line.
-    mesh = ReadObjFile(file);
+    try {
+      mesh = ReadObjFile(file);
+    } catch (const std::bad_alloc&) {
+      fileName.Fail("out of memory while reading the OBJ file " + file.string());
+    }
   } else {
     JsonView vertices = json["vertices"];
     vertices.RequireArray();
@@ -116,7 +121,7 @@ std::unique_ptr<ObjectSpec> ReadBox(const JsonView& json, const ClassReadContext
   Point3 size(10.0f, 10.0f, 10.0f);
   if (json.Has("size")) {
     JsonView s = json["size"];
-    size = s.Value().is_number() ? Point3(float(s.AsNumber()), float(s.AsNumber()), float(s.AsNumber())) : s.AsPoint3();
+    size = s.Value().is_number() ? Point3(s.AsFloat(), s.AsFloat(), s.AsFloat()) : s.AsPoint3();
     if (size.x <= 0.0f || size.y <= 0.0f || size.z <= 0.0f) s.Fail("every size must be above 0");
   }
   int segs[3] = {1, 1, 1};

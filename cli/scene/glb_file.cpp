@@ -126,7 +126,8 @@ std::vector<std::uint32_t> Triangulate(const std::vector<std::vector<int>>& face
 }
 
 bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTrack>& tracks, double framesPerSecond,
-                  GlbInterpolation interpolation, const std::string& generator, std::string* error) {
+                  GlbInterpolation interpolation, const std::string& generator, std::string* error,
+                  int firstFrame) {
   auto fail = [&](const std::string& why) {
     if (error) *error = path.string() + ": " + why;
     return false;
@@ -148,8 +149,15 @@ bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTr
   model.animations.resize(1);
   model.animations[0].name = "frames";
 
+  // Key times keep the frame numbers (frame 10 plays at 10 / fps); glTF times cannot be
+  // negative, so a range starting before frame 0 starts at 0 s.
+  const double first = firstFrame > 0 ? double(firstFrame) : 0.0;
   std::vector<float> times(frames);
-  for (std::size_t f = 0; f < frames; ++f) times[f] = float(double(f) / framesPerSecond);
+  for (std::size_t f = 0; f < frames; ++f) {
+    times[f] = float((first + double(f)) / framesPerSecond);
+    if (f > 0 && !(times[f] > times[f - 1]))
+      return fail("frame " + std::to_string(firstFrame) + " lies too far from 0 s for a .glb to tell its frames apart");
+  }
   int timesView = AddView(model, times.data(), times.size() * sizeof(float), 0);
   int timesAccessor = AddAccessor(model, timesView, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, frames,
                                   {double(times.front())}, {double(times.back())});

@@ -23,6 +23,8 @@ enum class GlbInterpolation { Linear, Step };
 std::vector<std::uint32_t> Triangulate(const std::vector<std::vector<int>>& faces);
 
 // Writes the tracks (each with at least one frame, all frames of a track of equal size) played
-// at framesPerSecond. False with *error set when the model cannot be built or written.
+// at framesPerSecond, the first frame being frame firstFrame (its key at firstFrame / fps
+// seconds; a negative first frame plays from 0 s). False with *error set when the model cannot be built or written.
 bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTrack>& tracks, double framesPerSecond,
-                  GlbInterpolation interpolation, const std::string& generator, std::string* error);
+                  GlbInterpolation interpolation, const std::string& generator, std::string* error,
+                  int firstFrame = 0);

@@ -37,7 +37,7 @@ std::unique_ptr<ObjectSpec> ReadDummy(const JsonView& json, const ClassReadConte
   Point3 size(1.0f, 1.0f, 1.0f);
   if (json.Has("size")) {
     JsonView s = json["size"];
-    size = s.Value().is_number() ? Point3(float(s.AsNumber()), float(s.AsNumber()), float(s.AsNumber())) : s.AsPoint3();
+    size = s.Value().is_number() ? Point3(s.AsFloat(), s.AsFloat(), s.AsFloat()) : s.AsPoint3();
     if (size.x <= 0.0f || size.y <= 0.0f || size.z <= 0.0f) s.Fail("every size must be above 0");
   }
   return MakeHelper<DummyObject>([size](DummyObject& d) { d.box = Box3(size * -0.5f, size * 0.5f); });

@@ -95,6 +95,13 @@ double JsonView::AsNumber(double min, double max) const {
   return v;
 }
 
+float JsonView::AsFloat() const {
+  const double v = AsNumber();
+  const float f = static_cast<float>(v);
+  if (!std::isfinite(f)) Fail("must be a number a float holds (at most about 3.4e38 in size), got " + Shown(v));
+  return f;
+}
+
 long long JsonView::AsInteger(long long min, long long max) const {
   double v = AsNumber();
   if (std::floor(v) != v) Fail("must be a whole number, got " + Shown(v));
@@ -116,7 +123,7 @@ std::string JsonView::AsString() const {
 Point3 JsonView::AsPoint3() const {
   if (!value_->is_array() || value_->size() != 3) Fail("must be an array of three numbers [x, y, z]");
   const JsonView& self = *this;
-  return Point3(float(self[0].AsNumber()), float(self[1].AsNumber()), float(self[2].AsNumber()));
+  return Point3(self[0].AsFloat(), self[1].AsFloat(), self[2].AsFloat());
 }
 
 unsigned JsonView::AsColor() const {

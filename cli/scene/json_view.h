@@ -38,11 +38,13 @@ public:
   // The value itself, checked for type (and range where given).
   double AsNumber() const;
   double AsNumber(double min, double max) const;
+  // A number that stays finite as a float (checked after narrowing: 1e39 is a finite double).
+  float AsFloat() const;
   // An integer: a number without fraction within [min, max].
   long long AsInteger(long long min, long long max) const;
   bool AsBool() const;
   std::string AsString() const;
-  // Three numbers [x, y, z].
+  // Three numbers [x, y, z], each as AsFloat.
   Point3 AsPoint3() const;
   // A colour "#RRGGBB" or [r, g, b] in 0..255, as the host's 0x00BBGGRR.
   unsigned AsColor() const;

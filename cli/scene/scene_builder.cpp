@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cli/scene/frame_time.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/utf8_text.h"
 
@@ -16,37 +17,54 @@ class Builder {
 public:
   explicit Builder(const SceneDescription& scene) : scene_(scene), ctx_(scene) {}
 
+  // Where building is, for a failure the plug-in or the allocator throws.
+  const std::string& Place() const { return place_; }
+  std::string Stage() const { return stage_ + " (" + std::to_string(scene_.nodes.size()) + " nodes in all)"; }
+
   void Run() {
     HeadlessHost& host = TheHost();
     host.SetFrameRate(scene_.frameRate);
+    created_.assign(scene_.nodes.size(), nullptr);
+    objects_.assign(scene_.nodes.size(), nullptr);
+    stage_ = "the nodes";
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) Create(i);
     std::vector<std::vector<Modifier*>> stacks(scene_.nodes.size());
-    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) stacks[i] = Fill(scene_.nodes[i]);
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
+      place_ = scene_.nodes[i].pointer + "/object";
+      stage_ = "the node's object and modifiers";
+      stacks[i] = Fill(i);
+    }
     host.SetTime(ctx_.Ticks(scene_.time));
     if (scene_.frames) host.SetAnimRange(Interval(ctx_.Ticks(scene_.frames->first), ctx_.Ticks(scene_.frames->second)));
+    stage_ = "bones and attachments";
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
       const NodeSpec& parsed = scene_.nodes[i];
-      if (Object* obj = objects_[parsed.name]) parsed.object->Finish(ctx_, *ctx_.nodes.at(parsed.name), *obj);
+      place_ = parsed.pointer;
+      if (Object* obj = objects_[i]) parsed.object->Finish(ctx_, *created_[i], *obj);
       for (std::size_t m = 0; m < parsed.modifiers.size(); ++m)
-        parsed.modifiers[m]->Finish(ctx_, *ctx_.nodes.at(parsed.name), *stacks[i][m]);
+        parsed.modifiers[m]->Finish(ctx_, *created_[i], *stacks[i][m]);
     }
   }
 
 private:
-  // The node and, first, its parent chain.
-  SceneNode* Create(std::size_t i) {
-    const NodeSpec& parsed = scene_.nodes[i];
-    if (auto it = ctx_.nodes.find(parsed.name); it != ctx_.nodes.end()) return it->second;
-    SceneNode* parent = parsed.parent.empty() ? nullptr : Create(std::size_t(scene_.NodeIndex(parsed.parent)));
-    SceneNode* node = TheHost().CreateNode(Wide(parsed.name), nullptr, parent);
-    ctx_.nodes[parsed.name] = node;
-    return node;
+  // The node and, first, those of its parent chain not made yet, top down; each gets its
+  // transform while it has no children, so that telling of the change does not walk a subtree.
+  void Create(std::size_t i) {
+    std::vector<std::size_t> chain;
+    for (int k = static_cast<int>(i); k >= 0 && !created_[k]; k = scene_.nodes[k].parentIndex) chain.push_back(k);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      const NodeSpec& parsed = scene_.nodes[*it];
+      SceneNode* parent = parsed.parentIndex < 0 ? nullptr : created_[parsed.parentIndex];
+      SceneNode* node = TheHost().CreateNode(Wide(parsed.name), nullptr, parent);
+      created_[*it] = node;
+      ctx_.nodes[parsed.name] = node;
+      SetTransform(parsed, *node);
+    }
   }
 
-  // Transform, keys, offset, colour, object and modifiers; returns the modifiers bottom first.
-  std::vector<Modifier*> Fill(const NodeSpec& parsed) {
-    SceneNode* node = ctx_.nodes.at(parsed.name);
-    TransformTrack& track = node->Track();
+  // Transform, keys, offset and colour.
+  void SetTransform(const NodeSpec& parsed, SceneNode& node) {
+    TransformTrack& track = node.Track();
     track.position = parsed.position;
     track.rotation = parsed.rotation;
     track.scale = parsed.scale;
@@ -56,18 +74,23 @@ private:
       if (key.rotation) track.rotationKeys[t] = *key.rotation;
       if (key.scale) track.scaleKeys[t] = *key.scale;
     }
-    node->TransformChanged();
+    node.TransformChanged();
     if (parsed.offset) {
-      node->SetObjOffsetPos(parsed.offset->position);
-      node->SetObjOffsetRot(parsed.offset->rotation);
-      node->SetObjOffsetScale(ScaleValue(parsed.offset->scale, Quat()));
+      node.SetObjOffsetPos(parsed.offset->position);
+      node.SetObjOffsetRot(parsed.offset->rotation);
+      node.SetObjOffsetScale(ScaleValue(parsed.offset->scale, Quat()));
     }
-    if (parsed.wireColor) node->SetWireColor(*parsed.wireColor);
+    if (parsed.wireColor) node.SetWireColor(*parsed.wireColor);
+  }
 
+  // Object and modifiers; returns the modifiers bottom first.
+  std::vector<Modifier*> Fill(std::size_t i) {
+    const NodeSpec& parsed = scene_.nodes[i];
+    SceneNode* node = created_[i];
     std::vector<Modifier*> stack;
     if (!parsed.object) return stack;
     Object* obj = parsed.object->Create(ctx_);
-    objects_[parsed.name] = obj;
+    objects_[i] = obj;
     if (parsed.modifiers.empty()) {
       node->SetObjectRef(obj);
       return stack;
@@ -91,7 +114,10 @@ private:
 
   const SceneDescription& scene_;
   BuildContext ctx_;
-  std::map<std::string, Object*> objects_;  // each node's base object, by node name
+  std::string place_;  // a JSON pointer
+  std::string stage_;
+  std::vector<SceneNode*> created_;  // one per described node, once made
+  std::vector<Object*> objects_;    // each node's base object, one per described node
 };
 
 }  // namespace
@@ -108,24 +134,26 @@ void BuildContext::Fail(const std::string& pointer, const std::string& what) con
 }
 
 TimeValue FrameToTicks(double frame, int frameRate) {
-  const int ticksPerFrame = TIME_TICKSPERSEC / (frameRate > 0 ? frameRate : 30);
-  return static_cast<TimeValue>(std::llround(frame * ticksPerFrame));
+  // Descriptions and commands check their frames (frame_time.h); whatever slips through
+  // saturates instead of wrapping.
+  if (std::optional<TimeValue> t = FrameTicks(frame, frameRate)) return *t;
+  return frame < 0.0 ? TIME_NegInfinity + 1 : TIME_PosInfinity - 1;
 }
 
-double TicksToFrame(TimeValue ticks, int frameRate) {
-  const int ticksPerFrame = TIME_TICKSPERSEC / (frameRate > 0 ? frameRate : 30);
-  return double(ticks) / ticksPerFrame;
-}
+double TicksToFrame(TimeValue ticks, int frameRate) { return double(ticks) / TicksPerFrame(frameRate); }
 
 bool BuildScene(const SceneDescription& scene, SceneError& error) {
   TheHost().ResetScene();
+  Builder builder(scene);
   try {
-    Builder(scene).Run();
+    builder.Run();
     return true;
   } catch (const SceneParseError& e) {
     error = e.Error();
+  } catch (const std::bad_alloc&) {
+    error = {scene.file, builder.Place(), "out of memory while building " + builder.Stage()};
   } catch (const std::exception& e) {
-    error = {scene.file, "", e.what()};
+    error = {scene.file, builder.Place(), e.what()};
   }
   TheHost().ResetScene();
   return false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/sdk/matrix3.h"
@@ -72,6 +73,7 @@ struct ObjectOffset {
 struct NodeSpec {
   std::string name;
   std::string parent;   // empty: the scene root
+  int parentIndex = -1;  // of the parent in SceneDescription::nodes; -1 for the scene root
   std::string pointer;  // "/nodes/3"
   Point3 position;
   Quat rotation;
@@ -90,6 +92,9 @@ struct SceneDescription {
   double time = 0.0;  // the current frame: bones are attached here
   std::optional<std::pair<int, int>> frames;  // the range `run` evaluates when none is given
   std::vector<NodeSpec> nodes;
+  // Node name to index into nodes, kept by the reader so that looking a name up does not
+  // search every node (descriptions hold tens of thousands).
+  std::unordered_map<std::string, int> nodeIndex;
 
   // The index of the node named name, or -1.
   int NodeIndex(const std::string& name) const;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
+#include <cstdint>
 #include <set>
 #include <sstream>
 
@@ -33,8 +34,32 @@ std::string LineAndColumn(const std::string& text, std::size_t byte) {
 std::string ParseDetail(const std::string& what) {
   std::size_t at = what.find("parse error");
   std::size_t colon = at == std::string::npos ? std::string::npos : what.find(": ", at);
-  return colon == std::string::npos ? what : what.substr(colon + 2);
+  if (colon != std::string::npos) return what.substr(colon + 2);
+  // "[json.exception.out_of_range.406] number overflow parsing '1e400'"
+  std::size_t bracket = what.rfind("] ", 40);
+  return what.rfind("[json.exception.", 0) == 0 && bracket != std::string::npos ? what.substr(bracket + 2) : what;
 }
+
+// Builds the document like nlohmann's own parser, but keeps where the first error lies, whatever
+// its kind: a number too large for a double (1e400) is refused by the parser with no place of
+// its own.
+class PlacedDocumentParser : public nlohmann::detail::json_sax_dom_parser<nlohmann::json> {
+public:
+  explicit PlacedDocumentParser(nlohmann::json& document)
+      : nlohmann::detail::json_sax_dom_parser<nlohmann::json>(document, /*allow_exceptions=*/false) {}
+  template <class Exception>
+  bool parse_error(std::size_t position, const std::string& token, const Exception& ex) {
+    if (!failed) {
+      failed = true;
+      byte = position;
+      what = ex.what();
+    }
+    return nlohmann::detail::json_sax_dom_parser<nlohmann::json>::parse_error(position, token, ex);
+  }
+  bool failed = false;
+  std::size_t byte = 0;
+  std::string what;
+};
 
 TransformKey ReadKey(const JsonView& json) {
   json.AllowOnly({"frame", "position", "rotation", "scale"});
@@ -90,7 +115,8 @@ void ReadNode(const JsonView& json, SceneDescription& scene, NodeSpec& node) {
     JsonView parent = json["parent"];
     node.parent = parent.AsString();
     if (node.parent == node.name) parent.Fail("a node cannot be its own parent");
-    if (scene.NodeIndex(node.parent) < 0) parent.Fail("unknown node \"" + node.parent + "\"");
+    node.parentIndex = scene.NodeIndex(node.parent);
+    if (node.parentIndex < 0) parent.Fail("unknown node \"" + node.parent + "\"");
   }
   node.position = json.Point("position", node.position);
   if (json.Has("rotation")) node.rotation = ReadRotation(json["rotation"]);
@@ -122,14 +148,23 @@ void ReadNode(const JsonView& json, SceneDescription& scene, NodeSpec& node) {
   }
 }
 
-// A parent chain that comes back to where it started cannot be built.
+// A parent chain that comes back to where it started cannot be built. Each node is walked
+// over once: a walk stops at a node already known to reach the root.
 void CheckHierarchy(const JsonView& nodes, const SceneDescription& scene) {
+  enum : std::uint8_t { kUnknown, kOnWalk, kReachesRoot };
+  std::vector<std::uint8_t> state(scene.nodes.size(), kUnknown);
+  std::vector<int> walk;
   for (std::size_t i = 0; i < scene.nodes.size(); ++i) {
-    std::set<std::size_t> seen{i};
-    for (int p = scene.NodeIndex(scene.nodes[i].parent); p >= 0; p = scene.NodeIndex(scene.nodes[p].parent)) {
-      if (!seen.insert(std::size_t(p)).second)
-        nodes[i]["parent"].Fail("the parent chain of \"" + scene.nodes[i].name + "\" loops");
+    walk.clear();
+    int p = static_cast<int>(i);
+    while (p >= 0 && state[p] == kUnknown) {
+      state[p] = kOnWalk;
+      walk.push_back(p);
+      p = scene.nodes[p].parentIndex;
     }
+    if (p >= 0 && state[p] == kOnWalk)
+      nodes[i]["parent"].Fail("the parent chain of \"" + scene.nodes[i].name + "\" loops");
+    for (int w : walk) state[w] = kReachesRoot;
   }
 }
 
@@ -158,8 +193,8 @@ void ReadScene(const JsonView& root, SceneDescription& scene) {
     JsonView name = n["name"];
     std::string text = name.AsString();
     if (text.empty()) name.Fail("a node name cannot be empty");
-    int earlier = scene.NodeIndex(text);
-    if (earlier >= 0) name.Fail("a node named \"" + text + "\" is already described at /nodes/" + std::to_string(earlier));
+    auto [at, added] = scene.nodeIndex.emplace(text, static_cast<int>(i));
+    if (!added) name.Fail("a node named \"" + text + "\" is already described at /nodes/" + std::to_string(at->second));
     scene.nodes[i].name = text;
     scene.nodes[i].pointer = n.Pointer();
   }
@@ -170,9 +205,8 @@ void ReadScene(const JsonView& root, SceneDescription& scene) {
 }  // namespace
 
 int SceneDescription::NodeIndex(const std::string& name) const {
-  for (std::size_t i = 0; i < nodes.size(); ++i)
-    if (nodes[i].name == name) return static_cast<int>(i);
-  return -1;
+  auto it = nodeIndex.find(name);
+  return it == nodeIndex.end() ? -1 : it->second;
 }
 
 Quat ReadRotation(const JsonView& json) {
@@ -191,18 +225,24 @@ Quat ReadRotation(const JsonView& json) {
     json.AllowOnly({"quaternion"});
     JsonView q = json["quaternion"];
     if (!q.Value().is_array() || q.Size() != 4) q.Fail("must be [x, y, z, w]");
-    Quat r(float(q[0].AsNumber()), float(q[1].AsNumber()), float(q[2].AsNumber()), float(q[3].AsNumber()));
+    Quat r(q[0].AsFloat(), q[1].AsFloat(), q[2].AsFloat(), q[3].AsFloat());
+    if (!std::isfinite(QDot(r, r))) {
+      // Components near the float limit: their squares overflow, so scale down first.
+      const float big = std::max({std::fabs(r.x), std::fabs(r.y), std::fabs(r.z), std::fabs(r.w)});
+      r = Quat(r.x / big, r.y / big, r.z / big, r.w / big);
+    }
     if (QDot(r, r) < 1e-12f) q.Fail("must not be zero");
     return r.Normalize();
   }
   json.AllowOnly({"axis", "angle"});
   Point3 axis = json["axis"].AsPoint3();
+  if (!std::isfinite(axis.LengthSquared())) axis = axis / std::max({std::fabs(axis.x), std::fabs(axis.y), std::fabs(axis.z)});
   if (axis.LengthSquared() < 1e-12f) json["axis"].Fail("must not be zero");
   return QFromAngAxis(Radians(json["angle"].AsNumber()), axis.Normalize());
 }
 
 Point3 ReadScale(const JsonView& json) {
-  Point3 s = json.Value().is_number() ? Point3(float(json.AsNumber()), float(json.AsNumber()), float(json.AsNumber()))
+  Point3 s = json.Value().is_number() ? Point3(json.AsFloat(), json.AsFloat(), json.AsFloat())
                                       : json.AsPoint3();
   if (s.x == 0.0f || s.y == 0.0f || s.z == 0.0f) json.Fail("a scale factor cannot be zero");
   return s;
@@ -218,8 +258,10 @@ bool ReadSceneJson(const nlohmann::json& document, const std::string& fileName,
     return true;
   } catch (const SceneParseError& e) {
     error = e.Error();
+  } catch (const std::bad_alloc&) {
+    error = {fileName, "", "out of memory while reading the description's " + std::to_string(out.nodes.size()) + " nodes"};
   } catch (const std::exception& e) {
-    // Anything else (allocation, a library error) still ends as a message, never a crash.
+    // Anything else (a library error) still ends as a message, never a crash.
     error = {fileName, "", e.what()};
   }
   out = SceneDescription();
@@ -230,9 +272,15 @@ bool ReadSceneText(const std::string& text, const std::string& fileName, const s
                    SceneDescription& out, SceneError& error) {
   nlohmann::json document;
   try {
-    document = nlohmann::json::parse(text, nullptr, true, /*ignore_comments=*/true);
-  } catch (const nlohmann::json::parse_error& e) {
-    error = {fileName, LineAndColumn(text, e.byte > 0 ? e.byte - 1 : 0), ParseDetail(e.what())};
+    PlacedDocumentParser parser(document);
+    nlohmann::json::sax_parse(text, &parser, nlohmann::json::input_format_t::json, /*strict=*/true,
+                              /*ignore_comments=*/true);
+    if (parser.failed) {
+      error = {fileName, LineAndColumn(text, parser.byte > 0 ? parser.byte - 1 : 0), ParseDetail(parser.what)};
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    error = {fileName, "", "out of memory while parsing the description (" + std::to_string(text.size()) + " bytes)"};
     return false;
   }
   return ReadSceneJson(document, fileName, directory, out, error);
@@ -249,7 +297,14 @@ bool ReadSceneFile(const std::filesystem::path& path, SceneDescription& out, Sce
     error = {path.string(), "", "cannot open the scene description"};
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ReadSceneText(text.str(), path.string(), path.parent_path(), out, error);
+  std::string text;
+  try {
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    text = std::move(whole).str();
+  } catch (const std::bad_alloc&) {
+    error = {path.string(), "", "out of memory while reading the file"};
+    return false;
+  }
+  return ReadSceneText(text, path.string(), path.parent_path(), out, error);
 }
