@@ -47,6 +47,7 @@ public:
     meshes.AddJoints(nodes);
     out.nodes = std::move(nodes);
     for (NodeSpec& extra : meshes.TakeExtraNodes()) out.nodes.push_back(std::move(extra));
+    out.IndexNodes();
   }
 
 private:

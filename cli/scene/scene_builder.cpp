@@ -1,6 +1,7 @@
 #include "cli/scene/scene_builder.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "cli/scene/frame_time.h"
 #include "host/headless/headless_host.h"
@@ -25,6 +26,15 @@ public:
     HeadlessHost& host = TheHost();
     host.SetFrameRate(scene_.frameRate);
     created_.assign(scene_.nodes.size(), nullptr);
+    // Parents by index, from the names: descriptions made by code (a glTF file's) may not carry
+    // the reader's indices.
+    std::unordered_map<std::string, int> byName;
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) byName.emplace(scene_.nodes[i].name, static_cast<int>(i));
+    parents_.assign(scene_.nodes.size(), -1);
+    for (std::size_t i = 0; i < scene_.nodes.size(); ++i) {
+      auto it = scene_.nodes[i].parent.empty() ? byName.end() : byName.find(scene_.nodes[i].parent);
+      if (it != byName.end()) parents_[i] = it->second;
+    }
     objects_.assign(scene_.nodes.size(), nullptr);
     stage_ = "the nodes";
     for (std::size_t i = 0; i < scene_.nodes.size(); ++i) Create(i);
@@ -51,10 +61,13 @@ private:
   // transform while it has no children, so that telling of the change does not walk a subtree.
   void Create(std::size_t i) {
     std::vector<std::size_t> chain;
-    for (int k = static_cast<int>(i); k >= 0 && !created_[k]; k = scene_.nodes[k].parentIndex) chain.push_back(k);
+    for (int k = static_cast<int>(i); k >= 0 && !created_[k]; k = parents_[k]) {
+      chain.push_back(k);
+      if (chain.size() > scene_.nodes.size()) ctx_.Fail(scene_.nodes[i].pointer + "/parent", "the parent chain loops");
+    }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
       const NodeSpec& parsed = scene_.nodes[*it];
-      SceneNode* parent = parsed.parentIndex < 0 ? nullptr : created_[parsed.parentIndex];
+      SceneNode* parent = parents_[*it] < 0 ? nullptr : created_[parents_[*it]];
       SceneNode* node = TheHost().CreateNode(Wide(parsed.name), nullptr, parent);
       created_[*it] = node;
       ctx_.nodes[parsed.name] = node;
@@ -116,6 +129,7 @@ private:
   BuildContext ctx_;
   std::string place_;  // a JSON pointer
   std::string stage_;
+  std::vector<int> parents_;          // the parent's index per described node, -1 for the root
   std::vector<SceneNode*> created_;  // one per described node, once made
   std::vector<Object*> objects_;    // each node's base object, one per described node
 };

@@ -92,10 +92,12 @@ struct SceneDescription {
   double time = 0.0;  // the current frame: bones are attached here
   std::optional<std::pair<int, int>> frames;  // the range `run` evaluates when none is given
   std::vector<NodeSpec> nodes;
-  // Node name to index into nodes, kept by the reader so that looking a name up does not
-  // search every node (descriptions hold tens of thousands).
+  // Node name to index into nodes, so that looking a name up does not search every node
+  // (descriptions hold tens of thousands); kept by the reader, made by IndexNodes.
   std::unordered_map<std::string, int> nodeIndex;
 
-  // The index of the node named name, or -1.
+  // The index of the node named name, or -1 (a search when nodeIndex does not cover nodes).
   int NodeIndex(const std::string& name) const;
+  // Fills nodeIndex and every node's parentIndex from the names (the first of equal names wins).
+  void IndexNodes();
 };

@@ -205,8 +205,22 @@ void ReadScene(const JsonView& root, SceneDescription& scene) {
 }  // namespace
 
 int SceneDescription::NodeIndex(const std::string& name) const {
+  if (nodeIndex.size() != nodes.size()) {
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+      if (nodes[i].name == name) return static_cast<int>(i);
+    return -1;
+  }
   auto it = nodeIndex.find(name);
   return it == nodeIndex.end() ? -1 : it->second;
+}
+
+void SceneDescription::IndexNodes() {
+  nodeIndex.clear();
+  for (std::size_t i = 0; i < nodes.size(); ++i) nodeIndex.emplace(nodes[i].name, static_cast<int>(i));
+  for (NodeSpec& node : nodes) {
+    auto it = node.parent.empty() ? nodeIndex.end() : nodeIndex.find(node.parent);
+    node.parentIndex = it == nodeIndex.end() ? -1 : it->second;
+  }
 }
 
 Quat ReadRotation(const JsonView& json) {
