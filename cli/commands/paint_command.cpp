@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "cli/commands/commands.h"
+#include "cli/commands/frame_options.h"
 #include "cli/commands/scene_loading.h"
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/source_dump.h"
@@ -221,12 +222,8 @@ int Paint(const PaintCommandOptions& opts, const CommandIo& io) {
   const TimeValue sceneTime = TheHost().GetTime();
   const int frameRate = scene.description.frameRate;
   const double frame = opts.time.value_or(TicksToFrame(sceneTime, frameRate));
-  const double ticks = frame * FrameToTicks(1.0, frameRate);
-  if (!std::isfinite(ticks) || std::fabs(ticks) >= 2147483647.0) {
-    // Asking for an impossible frame is a usage error, as a stroke that does not parse is.
-    io.err << "tessarin: --time " << FrameText(frame) << ": the frame is outside the scene's time range\n";
-    return 2;
-  }
+  // Asking for an impossible frame is a usage error, as a stroke that does not parse is.
+  if (!FrameTimeUsable(io.err, "--time", frame, frameRate)) return kUsageErrorExit;
   TheHost().SetTime(FrameToTicks(frame, frameRate), FALSE);
 
   HeadlessPainter& painter = ThePainter();
@@ -317,8 +314,9 @@ void AddPaintCommand(CLI::App& app, CommandAction& chosen) {
   auto* alt = cmd->add_flag("--alt", opts->alt, "take the brush away instead of adding it");
   auto* shift = cmd->add_flag("--shift", opts->shift, "smooth: move the brushed values toward their average");
   alt->excludes(shift);
-  cmd->add_option("--time", opts->time, "the frame to paint at: the brush meets the meshes where they are then "
-                                        "(default: the scene's current frame)");
+  AddFrameTimeOption(*cmd, "--time", opts->time,
+                     "the frame to paint at: the brush meets the meshes where they are then "
+                     "(default: the scene's current frame)");
   cmd->add_option("-o,--out", opts->out, "the scene file to write")->required();
   cmd->add_flag("--json", opts->json,
                 "print one JSON document: the values each stroke changed and the painted source with its tables");

@@ -150,7 +150,7 @@ TEST(PaintCommand, SourcesThatCannotBePaintedFailClearly) {
       {"--source Bulge --stroke 0,0", "sample \"0,0\" has 2 numbers", 2},
       {"--source Bulge --stroke 0,x,0", "\"x\" in sample \"0,x,0\" is not a number", 2},
       {"--source Bulge --stroke 0,0,0,0,1", "radius that is not above 0", 2},
-      {"--source Bulge --stroke 0,0,0 --time 1e12", "--time 1e+12: the frame is outside the scene's time range", 2},
+      {"--source Bulge --stroke 0,0,0 --time 1e12", "--time: frame 1000000000000 is beyond the frames", 2},
   };
   for (const Case& c : cases) {
     auto r = RunProgram(std::string("paint scene.json ") + c.args + " -o out.scene", dir.Path());
