@@ -14,12 +14,6 @@ AffineFrame Multiply(const AffineFrame& a, const AffineFrame& b) {
   return r;
 }
 
-Point3 Transform(const AffineFrame& f, const Point3& p) {
-  return {f.m[0][0] * p.x + f.m[0][1] * p.y + f.m[0][2] * p.z + f.m[0][3],
-          f.m[1][0] * p.x + f.m[1][1] * p.y + f.m[1][2] * p.z + f.m[1][3],
-          f.m[2][0] * p.x + f.m[2][1] * p.y + f.m[2][2] * p.z + f.m[2][3]};
-}
-
 AffineFrame RigidInverse(const AffineFrame& f) {
   AffineFrame r;
   for (int row = 0; row < 3; ++row)
@@ -69,23 +63,8 @@ AffineFrame FrameFromAxes(const Point3& xAxis, const Point3& zAxis, const Point3
   return f;
 }
 
-float TwiceLargestRadius(const BoneShape& s) { return 2.0f * std::max({s.radius[0], s.radius[1], s.radius[2]}); }
-
 Point3 ToLocal(const AffineFrame& f, const Point3& p) { return Transform(RigidInverse(f), p); }
 
 double RadialDistance(const BoneShape& s, const Point3& p, float strength) {
   return RadialDistanceLocal(s, ToLocal(s.frame, p), strength);
-}
-
-double RadialDistanceLocal(const BoneShape& s, const Point3& l, float strength) {
-  const double lx = l.x, ly = l.y, lz = l.z;
-  const double u = std::sqrt(lx * lx + ly * ly + lz * lz);
-  if (u < 1e-12) return -12.0;
-  const double ex = lx / s.radius[0], ey = ly / s.radius[1], ez = lz / s.radius[2];
-  double b = std::sqrt(ex * ex + ey * ey + ez * ez);
-  if (b <= u * 1e-12) b = 1e-12;
-  // u / b is the distance from the centre to the surface along the ray through p.
-  constexpr float kStrengthScale = 0.13f;
-  return u - u / b - static_cast<double>(std::max(strength, 0.0f)) * static_cast<double>(kStrengthScale) *
-                         static_cast<double>(TwiceLargestRadius(s));
 }

@@ -16,6 +16,13 @@ class Tessarin;
 // may be source or currentPositions. Every vertex with some weight above threshold gets
 // destination[j] overwritten and touched[j] = 1; the others are left as they are. With
 // useDualQuaternion spline bones take no part. Does nothing when the weights or frames do not
-// cover n vertices and boneCount bones.
+// cover n vertices and boneCount bones. The weights are read from skin.cache.sparse, which is
+// built here first when it does not match (boneCount, n); callers that change the weights in
+// place rebuild it (WeightCache::RebuildSparse). A threshold below zero counts as zero.
 void BlendSkin(Tessarin& skin, TimeValue t, int n, const Point3* source, Point3* destination,
                std::uint8_t* touched, float threshold, bool useDualQuaternion);
+
+// The same blend walking the dense weight rows, every bone slot, instead of the sparse weights:
+// the same arithmetic in the same order, kept as the reference the table is checked against.
+void BlendSkinDense(Tessarin& skin, TimeValue t, int n, const Point3* source, Point3* destination,
+                    std::uint8_t* touched, float threshold, bool useDualQuaternion);

@@ -55,11 +55,3 @@ BlendBone PrepareBlendBone(const AffineFrame& current, const AffineFrame& bind, 
   bone.dual[3] = 0.5f * (t2 * q[0] + t0 * q[2] - t1 * q[1]);
   return bone;
 }
-
-Point3 DualQuatTransform(const float real[4], const float dual[4], const Point3& s) {
-  const float rw = real[0], dw = dual[0];
-  const Point3 rv(real[1], real[2], real[3]);
-  const Point3 dv(dual[1], dual[2], dual[3]);
-  const Point3 c = (rv ^ s) + rw * s;
-  return s + 2.0f * (rv ^ c) + 2.0f * (rw * dv - dw * rv + (rv ^ dv));
-}

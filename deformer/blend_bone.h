@@ -21,5 +21,11 @@ BlendBone PrepareBlendBone(const AffineFrame& current, const AffineFrame& bind, 
 void QuatFromColumnMatrix(const float a[3][3], float q[4]);
 
 // Carries s by the rigid motion of the unit dual quaternion (real, dual): rotation, then
-// translation.
-Point3 DualQuatTransform(const float real[4], const float dual[4], const Point3& s);
+// translation. Inline: the blend calls it for every vertex.
+inline Point3 DualQuatTransform(const float real[4], const float dual[4], const Point3& s) {
+  const float rw = real[0], dw = dual[0];
+  const Point3 rv(real[1], real[2], real[3]);
+  const Point3 dv(dual[1], dual[2], dual[3]);
+  const Point3 c = (rv ^ s) + rw * s;
+  return s + 2.0f * (rv ^ c) + 2.0f * (rw * dv - dw * rv + (rv ^ dv));
+}

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "deformer/sparse_weights.h"
+
 inline constexpr int kNamedSetSlots = 32;   // room per level; slots 0..30 are stored
 inline constexpr int kStoredNamedSets = 31;
 
@@ -39,11 +41,13 @@ struct SkinSettings {
 };
 
 // The cache of computed weights: boneCount × vertexCount floats, vertex-major (bone b of vertex v
-// at v × boneCount + b), valid only for the key it was computed for.
+// at v × boneCount + b), valid only for the key it was computed for. `sparse` holds the same
+// weights as the blend reads them; whoever changes `weights` rebuilds it (RebuildSparse).
 struct WeightCache {
   std::vector<float> weights;
   std::vector<std::int32_t> weightsKey;  // (boneCount, vertexCount) when filled
   std::vector<std::uint32_t> vertexColors;  // one per vertex
+  SparseWeights sparse;                     // built from weights for weightsKey
 
   bool Matches(int boneCount, int vertexCount) const {
     return weightsKey.size() == 2 && weightsKey[0] == boneCount && weightsKey[1] == vertexCount;
@@ -52,5 +56,16 @@ struct WeightCache {
     weights.clear();
     weightsKey.clear();
     vertexColors.clear();
+    sparse.Clear();
+  }
+  // Rebuilds `sparse` from `weights` for weightsKey; false (table empty) when the key does
+  // not describe the weights or memory runs out.
+  bool RebuildSparse() {
+    if (weightsKey.size() != 2 || weightsKey[0] <= 0 || weightsKey[1] < 0 ||
+        weights.size() < static_cast<std::size_t>(weightsKey[0]) * static_cast<std::size_t>(weightsKey[1])) {
+      sparse.Clear();
+      return false;
+    }
+    return BuildSparseWeights(weights.data(), weightsKey[0], weightsKey[1], sparse);
   }
 };

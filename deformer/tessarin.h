@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "deformer/blend_workspace.h"
 #include "deformer/bone_table.h"
 #include "deformer/skin_settings.h"
 #include "deformer/tessarin_editor.h"
@@ -92,6 +93,8 @@ public:
   BoneTable table;
   WeightCache cache;
   SkinSettings settings;
+  // The evaluation's prepared bones and scratch, kept between evaluations (not stored, not cloned).
+  BlendWorkspace blendWork;
   INode* nodeCache = nullptr;
   std::uint64_t instanceStamp = 0;
   // The internal editing interface (GetInterface(SKIN_EDITOR_INTERFACE_ID)).

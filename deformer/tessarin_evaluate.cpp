@@ -7,6 +7,7 @@
 
 #include "deformer/blend.h"
 #include "deformer/message_routine.h"
+#include "deformer/parallel_policy.h"
 #include "deformer/reattachment.h"
 #include "deformer/secondary_motion.h"
 #include "deformer/skin_services.h"
@@ -20,9 +21,17 @@
 
 namespace {
 
+// p · a (a point as a row vector), the host's arithmetic inlined for the per-vertex loops.
+inline Point3 CarryPoint(const Point3& p, const Matrix3& a) {
+  return {p.x * a.m[0][0] + p.y * a.m[1][0] + p.z * a.m[2][0] + a.m[3][0],
+          p.x * a.m[0][1] + p.y * a.m[1][1] + p.z * a.m[2][1] + a.m[3][1],
+          p.x * a.m[0][2] + p.y * a.m[1][2] + p.z * a.m[2][2] + a.m[3][2]};
+}
+
 // Deforms the wrapped mesh; false when the mesh passes through unchanged. Returns in `colours`
 // whether vertex colours were written.
-bool DeformSkin(Tessarin& skin, TimeValue t, ObjectWrapper& wrapper, bool& colours) {
+bool DeformSkin(Tessarin& skin, TimeValue t, ObjectWrapper& wrapper, std::vector<std::uint8_t>& touched,
+                bool& colours) {
   colours = false;
   if (Interface* ip = GetCOREInterface()) SetMessageOwner(ip->GetMAXHWnd());
 
@@ -41,11 +50,14 @@ bool DeformSkin(Tessarin& skin, TimeValue t, ObjectWrapper& wrapper, bool& colou
   const bool useStack = skin.ReadSwitch(use_stack, t, 1) != 0;
   const Matrix3 toWorld = useStack ? table.attachObjectTM : carrier->GetObjectTM(t);
   Point3* verts = wrapper.Verts();
-  for (int i = 0; i < n; ++i) table.currentPositions[i] = verts[i] * toWorld;
+  Point3* current = table.currentPositions.data();
+  const bool parallel = ParallelWorthIt(n, 1);
+#pragma omp parallel for schedule(static) if (parallel)
+  for (int i = 0; i < n; ++i) current[i] = CarryPoint(verts[i], toWorld);
 
   if (!EnsureWeights(skin, b, n)) return false;
 
-  std::vector<std::uint8_t> touched(n, 0);
+  touched.assign(n, 0);
   const float threshold = skin.settings.BlendThreshold();
   const Point3* source = useStack ? table.currentPositions.data() : table.attachPositions.data();
   Point3* destination = useStack ? verts : table.currentPositions.data();
@@ -61,9 +73,11 @@ bool DeformSkin(Tessarin& skin, TimeValue t, ObjectWrapper& wrapper, bool& colou
 
   const Matrix3 toObject = Inverse(carrier->GetObjectTM(t));
   bool moved = false;
+  const std::uint8_t* flags = touched.data();
+#pragma omp parallel for schedule(static) if (parallel) reduction(|| : moved)
   for (int i = 0; i < n; ++i) {
-    if (!touched[i]) continue;
-    wrapper.SetVert(i, destination[i] * toObject);
+    if (!flags[i]) continue;
+    wrapper.SetVert(i, CarryPoint(destination[i], toObject));
     moved = true;
   }
   if (moved) wrapper.Invalidate(GEOM_CHAN_NUM);
@@ -89,8 +103,18 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
   (void)mc;
   (void)node;
   if (!os) return;
+  // The kept wrapper and flags (their buffers reused frame after frame), unless an influence
+  // source re-enters this skin's evaluation.
+  EvaluationBuffers own;
+  EvaluationBuffers& buffers = blendWork.evaluating ? own : blendWork.buffers;
+  struct Busy {
+    bool& flag;
+    bool was;
+    ~Busy() { flag = was; }
+  } busy{blendWork.evaluating, blendWork.evaluating};
+  blendWork.evaluating = true;
   try {
-    ObjectWrapper wrapper;
+    ObjectWrapper& wrapper = buffers.wrapper;
     if (wrapper.Init(t, *os)) {
       const int n = wrapper.NumVerts();
       if (n > 0 && table.vertexCount > 0 && n != table.vertexCount) {
@@ -98,7 +122,7 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
         table.RebuildBindFrames();
       }
       bool colours = false;
-      DeformSkin(*this, t, wrapper, colours);
+      DeformSkin(*this, t, wrapper, buffers.touched, colours);
       if (colours && os->obj) {
         NotifyDependents(Interval(t, t), PART_VERTCOLOR, REFMSG_CHANGE);
         os->obj->UpdateValidity(VERT_COLOR_CHAN_NUM, LocalValidity(t));
@@ -107,5 +131,6 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
   } catch (const std::exception&) {
     // Nothing reaches the host: the mesh passes through as far as it got.
   }
+  buffers.wrapper.Release();
   if (os->obj) os->obj->UpdateValidity(GEOM_CHAN_NUM, LocalValidity(t));
 }

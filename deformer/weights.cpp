@@ -9,6 +9,7 @@
 
 #include <omp.h>
 
+#include "deformer/parallel_policy.h"
 #include "deformer/tessarin.h"
 #include "deformer/weight_colors.h"
 
@@ -20,11 +21,28 @@ struct WeightBone {
   AffineFrame toLocal;  // rigid inverse of the shape's frame
   float falloffDistance;
   float strength;
+  // Beyond this squared distance from the centre the falloff weight is 0 for certain: the surface
+  // lies within the largest radius of the centre, so the radial distance is at least the
+  // distance less that radius and the strength term, and z ≥ 12 from 12 / decay onwards. Points
+  // nearer, and any bone whose reach is not a number, take the full formula.
+  double reachSquared;
   const std::uint8_t* codes;  // codeCount entries
   int codeCount;
   const float* forced;  // forcedCount entries, percent
   int forcedCount;
 };
+
+// The squared reach of a bone (see WeightBone), with a margin far above rounding.
+double ReachSquared(const BoneShape& shape, float falloffDistance, float strength) {
+  constexpr float kDecay = 3.1f;
+  constexpr float kStrengthScale = 0.13f;
+  const double decay = static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12);
+  const double largest = static_cast<double>(TwiceLargestRadius(shape)) * 0.5;
+  const double strengthTerm = static_cast<double>(std::max(strength, 0.0f)) * static_cast<double>(kStrengthScale) *
+                              static_cast<double>(TwiceLargestRadius(shape));
+  const double reach = (largest + strengthTerm + 12.0 / decay) * (1.0 + 1e-6) + 1e-9;
+  return reach * reach;
+}
 
 std::uint8_t CodeAt(const WeightBone& bone, int v) { return v < bone.codeCount ? bone.codes[v] : kCodeDefault; }
 float ForcedAt(const WeightBone& bone, int v) { return v < bone.forcedCount ? bone.forced[v] : 0.0f; }
@@ -48,7 +66,13 @@ void WeighVertex(const std::vector<WeightBone>& bones, int i, const Point3& p, d
       raw[j] = static_cast<double>(ForcedAt(bone, i)) * 0.01;
       forcedSum += raw[j];
     } else {
-      const double d = RadialDistanceLocal(bone.shape, Transform(bone.toLocal, p), bone.strength);
+      const Point3 l = Transform(bone.toLocal, p);
+      const double lx = l.x, ly = l.y, lz = l.z;
+      if (lx * lx + ly * ly + lz * lz > bone.reachSquared) {
+        raw[j] = 0.0;
+        continue;
+      }
+      const double d = RadialDistanceLocal(bone.shape, l, bone.strength);
       raw[j] = FalloffWeightOfDistance(d, bone.falloffDistance);
       computedSum += raw[j];
     }
@@ -85,13 +109,6 @@ double FalloffWeight(const Point3& p, const BoneShape& shape, float falloffDista
   return FalloffWeightOfDistance(RadialDistance(shape, p, strength), falloffDistance);
 }
 
-double FalloffWeightOfDistance(double d, float falloffDistance) {
-  constexpr float kDecay = 3.1f;
-  const double z = static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12) * d;
-  if (d > 0.0) return z >= 12.0 ? 0.0 : std::exp(-z);
-  return z <= -12.0 ? std::exp(12.0) : std::exp(-z);
-}
-
 bool ComputeWeights(Tessarin& skin, int b, int v) {
   const BoneTable& table = skin.table;
   if (!table.IsValidFor(b, v)) return false;
@@ -123,6 +140,7 @@ bool ComputeWeights(Tessarin& skin, int b, int v) {
                 RigidInverse(e.bindShape.frame),
                 e.falloffDistance,
                 e.strength,
+                ReachSquared(e.bindShape, e.falloffDistance, e.strength),
                 e.vertexCodes.data(),
                 static_cast<int>(e.vertexCodes.size()),
                 e.forcedWeights.data(),
@@ -132,12 +150,17 @@ bool ComputeWeights(Tessarin& skin, int b, int v) {
   float* weights = cache.weights.data();
   double* rows = scratch.data();
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (ParallelWorthIt(vertexCount, 4 * static_cast<std::int64_t>(boneCount)))
   for (int i = 0; i < vertexCount; ++i) {
     double* raw = rows + static_cast<std::size_t>(omp_get_thread_num()) * boneCount;
     WeighVertex(bones, i, positions[i], raw, weights + static_cast<std::size_t>(i) * boneCount);
   }
 
+  // The blend reads the weights in their sparse form.
+  if (!cache.RebuildSparse()) {
+    cache.Invalidate();
+    return false;
+  }
   ComputeVertexColors(skin);
   return true;
 }

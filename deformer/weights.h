@@ -2,6 +2,9 @@
 // Bone weights: every bone's share of every vertex, from the attachment positions, the bones'
 // attachment ellipsoids, falloff and strength, the vertex influence codes and forced weights.
 
+#include <algorithm>
+#include <cmath>
+
 #include "deformer/affine_frame.h"
 
 class Tessarin;
@@ -10,13 +13,20 @@ class Tessarin;
 // strength S: 0 far outside (z ≥ 12), e^−z near the surface, up to e^12 deep inside, with
 // z = 3.1 / max(D, 1e-12) × the radial distance outside the surface. Double precision.
 double FalloffWeight(const Point3& p, const BoneShape& shape, float falloffDistance, float strength);
-// The weight for a radial distance d (RadialDistance) and falloff distance D.
-double FalloffWeightOfDistance(double d, float falloffDistance);
+// The weight for a radial distance d (RadialDistance) and falloff distance D. Inline: the weight
+// computation calls it for every bone of every vertex.
+inline double FalloffWeightOfDistance(double d, float falloffDistance) {
+  constexpr float kDecay = 3.1f;
+  const double z = static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12) * d;
+  if (d > 0.0) return z >= 12.0 ? 0.0 : std::exp(-z);
+  return z <= -12.0 ? std::exp(12.0) : std::exp(-z);
+}
 
 // Fills skin.cache for b bones and v vertices (b ≤ 0: boneCount; v ≤ 0: vertexCount):
-// weights (b × v, vertex-major, each row summing to 1 or all 0), weightsKey (b, v) and the
-// vertex colours. False, with nothing changed, when the table is not valid for (b, v). The
-// per-vertex loop runs in parallel; its result does not depend on the thread count.
+// weights (b × v, vertex-major, each row summing to 1 or all 0), weightsKey (b, v), the influence
+// table built from them and the vertex colours. False, with nothing changed, when the table is
+// not valid for (b, v); false with the cache emptied when memory runs out. The per-vertex loop
+// runs in parallel; its result does not depend on the thread count.
 bool ComputeWeights(Tessarin& skin, int b, int v);
 
 // Succeeds at once when the cache was computed for (b, v), else computes it.

@@ -28,9 +28,11 @@ struct BlendResult {
 class BlendTest : public HandBuiltSkinTest {
 protected:
   // Blends the attachment positions into a destination pre-filled with kSentinel.
+  // The weights' sparse weights is rebuilt first: the tests change weights in place.
   BlendResult Blend(bool dualQuaternion, float threshold = 0.0f) {
     const int n = skin().table.vertexCount;
     BlendResult r{std::vector<Point3>(n, kSentinel), std::vector<std::uint8_t>(n, 0)};
+    skin().cache.RebuildSparse();
     BlendSkin(skin(), 0, n, skin().table.attachPositions.data(), r.positions.data(), r.touched.data(), threshold,
               dualQuaternion);
     return r;
@@ -502,8 +504,47 @@ TEST_F(BlendAgainstReference, ParallelBlendMatchesThePlainOne) {
   }
 }
 
+// The blend walks the sparse weights; walking every slot of the dense rows instead must give the
+// same bits: same pairs, same order, same threshold.
+TEST_F(BlendAgainstReference, SparseWeightsWalkMatchesTheDenseWalkBitForBit) {
+  struct Case {
+    const char* name;
+    bool dq;
+    float mix;  // every vertex's blend mix; below 0: the random shares, with some exact 0s and 1s
+    float threshold;
+  };
+  const Case cases[] = {
+      {"linear", false, -1.0f, 0.0f},
+      {"linear above a threshold", false, -1.0f, 0.2f},
+      {"dual quaternion", true, 1.0f, 0.0f},
+      {"dual quaternion above a threshold", true, 1.0f, 0.15f},
+      {"mixed", true, -1.0f, 0.0f},
+      {"mixed above a threshold", true, -1.0f, 0.1f},
+      {"dual quaternion mode, linear mix", true, 0.0f, 0.0f},
+  };
+  BuildRandomSkin(4000);
+  std::vector<float>& mix = skin().table.blendMix;
+  const std::vector<float> shares = mix;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (std::size_t j = 0; j < mix.size(); ++j)
+      mix[j] = c.mix >= 0.0f ? c.mix : (j % 13 == 0 ? 0.0f : j % 17 == 0 ? 1.0f : shares[j]);
+    const BlendResult sparse = Blend(c.dq, c.threshold);
+    const int n = skin().table.vertexCount;
+    BlendResult dense{std::vector<Point3>(n, kSentinel), std::vector<std::uint8_t>(n, 0)};
+    BlendSkinDense(skin(), 0, n, skin().table.attachPositions.data(), dense.positions.data(), dense.touched.data(),
+                   c.threshold, c.dq);
+    ASSERT_EQ(sparse.touched, dense.touched);
+    EXPECT_EQ(std::memcmp(sparse.positions.data(), dense.positions.data(), n * sizeof(Point3)), 0);
+    int touched = 0;
+    for (std::uint8_t t : sparse.touched) touched += t;
+    EXPECT_GT(touched, n / 2);
+  }
+}
+
 TEST_F(BlendAgainstReference, ResultDoesNotDependOnTheThreadCount) {
-  BuildRandomSkin(5000);
+  // Large enough for the blend to run in parallel in both modes.
+  BuildRandomSkin(60000);
   const int threads = omp_get_max_threads();
   for (bool dq : {false, true}) {
     SCOPED_TRACE(dq ? "dual quaternion" : "linear");
