@@ -3,10 +3,39 @@
 #include "host/sdk/inode.h"
 #include "host/sdk/triobj.h"
 
+namespace {
+
+// A private copy of source for the modifiers: made in spare when it is a mesh object of the same
+// class (assignment keeps the buffers whose sizes did not change), else a new shallow copy.
+std::unique_ptr<Object> WorkingCopy(Object& source, std::unique_ptr<Object> spare) {
+  const Class_ID id = source.ClassID();
+  if (spare && spare.get() != &source && spare->ClassID() == id) {
+    if (id == triObjectClassID) {
+      auto* copy = static_cast<TriObject*>(spare.get());
+      copy->mesh = static_cast<TriObject&>(source).mesh;
+      copy->rayCache = MeshRayCache();  // built for the points the modifiers left last time
+    } else if (id == polyObjectClassID) {
+      static_cast<PolyObject*>(spare.get())->mm = static_cast<PolyObject&>(source).mm;
+    } else if (id == patchObjectClassID) {
+      static_cast<PatchObject*>(spare.get())->patch = static_cast<PatchObject&>(source).patch;
+    } else {
+      spare.reset();
+    }
+    if (spare) {
+      for (int c = 0; c < NUM_OBJ_CHANS; ++c) spare->SetChannelValidity(c, source.ChannelValidity(0, c));
+      return spare;
+    }
+  }
+  return std::unique_ptr<Object>(source.MakeShallowCopy(ALL_CHANNELS));
+}
+
+}  // namespace
+
 DerivedObject::DerivedObject(bool worldSpace) : worldSpace_(worldSpace) {}
 
 DerivedObject::~DerivedObject() {
   result_.reset();
+  spare_.reset();
   DeleteAllRefs();
 }
 
@@ -94,7 +123,7 @@ Object* DerivedObject::FindBaseObject() { return input_ ? input_->FindBaseObject
 
 void DerivedObject::InvalidateCache() {
   ++generation_;
-  result_.reset();
+  if (result_) spare_ = std::move(result_);
   resultState_ = ObjectState();
   resultValid_ = NEVER;
   resultNode_ = nullptr;
@@ -152,7 +181,7 @@ ObjectState DerivedObject::EvalForNode(TimeValue t, INode* node) {
   }
 
   // The modifiers work on a private copy of what came up the stack.
-  std::unique_ptr<Object> work(os.obj->MakeShallowCopy(ALL_CHANNELS));
+  std::unique_ptr<Object> work = WorkingCopy(*os.obj, std::move(spare_));
   if (!work) {
     evaluating_ = false;
     return os;

@@ -1,7 +1,9 @@
 #pragma once
 // A modifier stack: the input object (reference 0) and the modifiers (references 1..n, index 0
 // the top of the stack). Evaluation runs the input, copies its result once, and hands the copy
-// to each enabled modifier from the bottom up. The result is cached while valid.
+// to each enabled modifier from the bottom up. The result is cached while valid; once dropped,
+// its object receives the next copy when it is a mesh of the same kind, so that a stack
+// evaluated frame after frame with unchanged topology allocates nothing for it.
 //
 // A world-space stack works in world space: evaluated for a node, it carries the object's points
 // by the node's object transform before its first modifier that is on, and the node then reports
@@ -71,6 +73,8 @@ private:
 
   // The evaluated result: owned copy, the state handed out, and for which time range and node.
   std::unique_ptr<Object> result_;
+  // The last result once dropped: the next evaluation copies into it, reusing its buffers.
+  std::unique_ptr<Object> spare_;
   ObjectState resultState_;
   Interval resultValid_;
   INode* resultNode_ = nullptr;

@@ -230,6 +230,58 @@ TEST_F(HostScene, PlacedPointsFollowAnAnimatedNode) {
   EXPECT_TRUE(ExpectPoint3Near(node->EvalWorldState(Frame(10)).obj->GetPoint(0), Point3(1, 10, 0), 1e-5f));
 }
 
+// Frame after frame the stack copies into the object of its last result; the copy must still be
+// the input's state each time, whatever the modifiers did to it, follow a topology change, and
+// answer ray casts for its new points.
+TEST_F(HostScene, StackReusesItsCopyAndStartsFromTheInputEveryTime) {
+  TriObject* base = MeshOf({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+  base->mesh.faces.resize(1);
+  base->mesh.faces[0].setVerts(0, 1, 2);
+  IDerivedObject* stack = CreateDerivedObject(base);
+  auto* offset = new OffsetModifier(Point3(1, 0, 0), nullptr, 1);
+  stack->AddModifier(offset);
+  SceneNode* node = host().CreateNode(L"mesh", stack);
+  Object* first = node->EvalWorldState(0).obj;
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(first, base);
+
+  // Straight down onto the first triangle as the offset leaves it at scale 1, beside it at 3.
+  const Ray down{Point3(1.3f, 0.3f, 5), Point3(0, 0, -1)};
+  struct Case {
+    const char* name;
+    int frame;
+    float scale;
+    bool addFace;  // the input gains a vertex and a face before the evaluation
+  };
+  const Case cases[] = {{"same points", 1, 1.0f, false},
+                        {"moved away", 2, 3.0f, false},
+                        {"topology changed", 3, 1.0f, true},
+                        {"moved after the change", 4, 3.0f, false}};
+  float at = 0;
+  Point3 normal;
+  EXPECT_TRUE(first->IntersectRay(0, down, at, normal));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.addFace) {
+      base->mesh.verts.push_back(Point3(5, 5, 5));
+      base->mesh.faces.resize(2);
+      base->mesh.faces[1].setVerts(0, 1, 3);
+      base->mesh.InvalidateGeomCache();
+      base->NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+    }
+    offset->scale_ = c.scale;
+    Object* obj = node->EvalWorldState(Frame(c.frame)).obj;
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(obj, first);  // the same object, refilled
+    const Mesh& mesh = static_cast<TriObject*>(obj)->mesh;
+    ASSERT_EQ(mesh.verts.size(), base->mesh.verts.size());
+    ASSERT_EQ(mesh.faces.size(), base->mesh.faces.size());
+    for (std::size_t i = 0; i < mesh.verts.size(); ++i)
+      EXPECT_TRUE(ExpectPoint3Near(mesh.verts[i], (base->mesh.verts[i] + Point3(1, 0, 0)) * c.scale, 0.0f)) << i;
+    EXPECT_EQ(obj->IntersectRay(0, down, at, normal) != 0, c.scale == 1.0f);
+  }
+}
+
 TEST_F(HostScene, ParameterChangeReachesTheStackAndTheNode) {
   ParamDef amount;
   amount.ID = 0;
