@@ -1,6 +1,7 @@
 // tessarin: builds, evaluates and inspects skinned scenes with the headless host.
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -21,6 +22,12 @@ constexpr int kUsageError = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The plug-in's parallel loops are short and run several times per frame. Workers that spin
+  // while they wait take the core from the main thread's serial work whenever the machine is
+  // busy, so that two threads end up slower than one; sleeping workers only cost a wake-up per
+  // loop. Set before the plug-in module (and with it the OpenMP runtime) is loaded; a policy
+  // given in the environment is kept.
+  setenv("OMP_WAIT_POLICY", "PASSIVE", 0);
   const std::string version = VersionText(TESSARIN_VERSION_CODE);
   CLI::App app{"tessarin: character skinning with the headless host.\n"
                "Builds a rigged scene (a JSON description, or the built-in demo), evaluates its Tessarin skins and\n"

@@ -67,7 +67,11 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
     for (std::size_t n = 0; n < nodes.size(); ++n) {
       doing = "evaluating " + report.nodes[n] + " at frame " + std::to_string(f);
       const Clock::time_point evalStart = Clock::now();
-      if (!TakeSnapshot(nodes[n], t, snap, &why)) return fail(report.nodes[n] + ": " + why);
+      // Faces are taken once; OBJ frames write them every time.
+      const SnapshotParts parts = f == options.firstFrame || options.format == OutputFormat::Obj
+                                      ? SnapshotParts::Everything
+                                      : SnapshotParts::PositionsAndColors;
+      if (!TakeSnapshot(nodes[n], t, snap, &why, parts)) return fail(report.nodes[n] + ": " + why);
       report.evaluationSeconds += Since(evalStart);
       GlbMeshTrack& track = tracks[n];
       if (i == 0) {
@@ -80,7 +84,7 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
                       " vertices are too many for one .glb file (at most " + std::to_string(kMaxGlbFrames) +
                       " frames and " + std::to_string(long(kMaxGlbFrameVertices)) +
                       " vertex positions in all): write OBJ frames (--format obj) or a shorter range");
-        track.triangles = Triangulate(snap.faces);
+        track.triangles = SnapshotTriangles(snap);
         track.colors = snap.colors;
       } else if (snap.VertexCount() != counts[n]) {
         return fail(report.nodes[n] + ": the vertex count changed at frame " + std::to_string(f));

@@ -5,64 +5,84 @@
 
 namespace {
 
-// Colour of each vertex from a per-corner colour map: mapFaces[f][k] indexes colours for corner
-// k of face f. Corners that index outside the map are skipped.
-template <class Faces, class Corner>
-std::vector<Point3> SpreadColors(int vertexCount, const std::vector<Point3>& colours, const Faces& geomFaces,
-                                 const Faces& mapFaces, Corner corner) {
-  std::vector<Point3> out(vertexCount, Point3(1.0f, 1.0f, 1.0f));
-  for (std::size_t f = 0; f < geomFaces.size() && f < mapFaces.size(); ++f) {
-    for (int k = 0;; ++k) {
-      int v = -1, c = -1;
-      if (!corner(geomFaces[f], mapFaces[f], k, v, c)) break;
-      if (v >= 0 && v < vertexCount && c >= 0 && c < static_cast<int>(colours.size())) out[v] = colours[c];
-    }
+const Point3 kWhite(1.0f, 1.0f, 1.0f);
+
+// Appends a face when every corner names a vertex of the mesh and it has three corners or more.
+template <class Corners>
+void AddValidFace(MeshSnapshot& out, const Corners& corners, int count) {
+  if (count < 3) return;
+  const int vertices = out.VertexCount();
+  for (int k = 0; k < count; ++k) {
+    const auto corner = static_cast<long long>(corners[k]);
+    if (corner < 0 || corner >= vertices) return;
   }
-  return out;
+  for (int k = 0; k < count; ++k) out.faceVertices.push_back(static_cast<int>(corners[k]));
+  out.faceStarts.push_back(static_cast<int>(out.faceVertices.size()));
 }
 
-void FromTri(const Mesh& mesh, MeshSnapshot& out) {
-  out.positions = mesh.verts;
-  for (const Face& f : mesh.faces) out.faces.push_back({int(f.v[0]), int(f.v[1]), int(f.v[2])});
+// Colour of vertex v from colour c of a per-corner map; corners outside either array are skipped.
+void SpreadColor(MeshSnapshot& out, const std::vector<Point3>& colours, long long v, long long c) {
+  if (v >= 0 && v < out.VertexCount() && c >= 0 && c < static_cast<long long>(colours.size())) out.colors[v] = colours[c];
+}
+
+void FromTri(const Mesh& mesh, MeshSnapshot& out, bool faces) {
+  out.positions.assign(mesh.verts.begin(), mesh.verts.end());
+  if (faces)
+    for (const Face& f : mesh.faces) AddValidFace(out, f.v, 3);
   if (!mesh.mapSupport(0)) return;
-  std::vector<std::vector<int>> geom, map;
-  for (const Face& f : mesh.faces) geom.push_back({int(f.v[0]), int(f.v[1]), int(f.v[2])});
-  for (const TVFace& f : mesh.vcFace) map.push_back({int(f.t[0]), int(f.t[1]), int(f.t[2])});
-  out.colors = SpreadColors(out.VertexCount(), mesh.vertCol, geom, map,
-                            [](const std::vector<int>& g, const std::vector<int>& m, int k, int& v, int& c) {
-                              if (k >= 3) return false;
-                              v = g[k];
-                              c = m[k];
-                              return true;
-                            });
+  out.colors.assign(out.positions.size(), kWhite);
+  for (std::size_t f = 0; f < mesh.faces.size() && f < mesh.vcFace.size(); ++f)
+    for (int k = 0; k < 3; ++k) SpreadColor(out, mesh.vertCol, mesh.faces[f].v[k], mesh.vcFace[f].t[k]);
 }
 
-void FromPoly(const MNMesh& mesh, MeshSnapshot& out) {
-  for (const MNVert& v : mesh.v) out.positions.push_back(v.p);
-  for (const MNFace& f : mesh.f) out.faces.push_back(f.vtx);
+void FromPoly(const MNMesh& mesh, MeshSnapshot& out, bool faces) {
+  out.positions.resize(mesh.v.size());
+  for (std::size_t i = 0; i < mesh.v.size(); ++i) out.positions[i] = mesh.v[i].p;
+  if (faces)
+    for (const MNFace& f : mesh.f) AddValidFace(out, f.vtx, f.deg());
   if (!mesh.hasVertexColors) return;
-  out.colors = SpreadColors(out.VertexCount(), mesh.vertexColors.v, out.faces, mesh.vertexColors.f,
-                            [](const std::vector<int>& g, const std::vector<int>& m, int k, int& v, int& c) {
-                              if (k >= static_cast<int>(g.size()) || k >= static_cast<int>(m.size())) return false;
-                              v = g[k];
-                              c = m[k];
-                              return true;
-                            });
+  const MNMap& map = mesh.vertexColors;
+  out.colors.assign(out.positions.size(), kWhite);
+  for (std::size_t f = 0; f < mesh.f.size() && f < map.f.size(); ++f) {
+    const std::vector<int>& geom = mesh.f[f].vtx;
+    for (std::size_t k = 0; k < geom.size() && k < map.f[f].size(); ++k) SpreadColor(out, map.v, geom[k], map.f[f][k]);
+  }
 }
 
-void FromPatch(const PatchMesh& patch, MeshSnapshot& out) {
-  for (const PatchVert& v : patch.verts) out.positions.push_back(v.p);
-  for (const Patch& p : patch.patches) {
-    int corners = p.type == 3 ? 3 : 4;
-    out.faces.emplace_back(p.v, p.v + corners);
-  }
+void FromPatch(const PatchMesh& patch, MeshSnapshot& out, bool faces) {
+  out.positions.resize(patch.verts.size());
+  for (std::size_t i = 0; i < patch.verts.size(); ++i) out.positions[i] = patch.verts[i].p;
+  if (faces)
+    for (const Patch& p : patch.patches) AddValidFace(out, p.v, p.type == 3 ? 3 : 4);
   if (patch.hasVertexColors && patch.vertexColors.size() == patch.verts.size()) out.colors = patch.vertexColors;
+}
+
+// p · a (a point as a row vector), the host's arithmetic inlined for the per-vertex loop.
+inline Point3 CarryPoint(const Point3& p, const Matrix3& a) {
+  return {p.x * a.m[0][0] + p.y * a.m[1][0] + p.z * a.m[2][0] + a.m[3][0],
+          p.x * a.m[0][1] + p.y * a.m[1][1] + p.z * a.m[2][1] + a.m[3][1],
+          p.x * a.m[0][2] + p.y * a.m[1][2] + p.z * a.m[2][2] + a.m[3][2]};
 }
 
 }  // namespace
 
-bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* error) {
-  out = MeshSnapshot();
+void MeshSnapshot::AddFace(std::span<const int> corners) {
+  if (faceStarts.empty()) faceStarts.push_back(0);
+  faceVertices.insert(faceVertices.end(), corners.begin(), corners.end());
+  faceStarts.push_back(static_cast<int>(faceVertices.size()));
+}
+
+void MeshSnapshot::Clear() {
+  positions.clear();
+  faceVertices.clear();
+  faceStarts.clear();
+  colors.clear();
+}
+
+bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* error, SnapshotParts parts) {
+  out.Clear();
+  const bool faces = parts == SnapshotParts::Everything;
+  if (faces) out.faceStarts.push_back(0);
   const ObjectState& os = node->EvalWorldState(t);
   Object* obj = os.obj;
   if (!obj) {
@@ -70,20 +90,24 @@ bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* erro
     return false;
   }
   Class_ID id = obj->ClassID();
-  if (id == triObjectClassID) FromTri(static_cast<TriObject*>(obj)->mesh, out);
-  else if (id == polyObjectClassID) FromPoly(static_cast<PolyObject*>(obj)->mm, out);
-  else if (id == patchObjectClassID) FromPatch(static_cast<PatchObject*>(obj)->patch, out);
+  if (id == triObjectClassID) FromTri(static_cast<TriObject*>(obj)->mesh, out, faces);
+  else if (id == polyObjectClassID) FromPoly(static_cast<PolyObject*>(obj)->mm, out, faces);
+  else if (id == patchObjectClassID) FromPatch(static_cast<PatchObject*>(obj)->patch, out, faces);
   else {
     if (error) *error = "the node's result is not a mesh";
     return false;
   }
-  // Faces that name vertices outside the mesh are left out rather than written.
-  std::erase_if(out.faces, [&](const std::vector<int>& f) {
-    for (int v : f)
-      if (v < 0 || v >= out.VertexCount()) return true;
-    return f.size() < 3;
-  });
-  Matrix3 toWorld = node->GetObjTMAfterWSM(t);
-  for (Point3& p : out.positions) p = p * toWorld;
+  const Matrix3 toWorld = node->GetObjTMAfterWSM(t);
+  for (Point3& p : out.positions) p = CarryPoint(p, toWorld);
   return true;
+}
+
+std::vector<std::uint32_t> SnapshotTriangles(const MeshSnapshot& mesh) {
+  std::vector<std::uint32_t> out;
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    const std::span<const int> face = mesh.Face(f);
+    for (std::size_t i = 1; i + 1 < face.size(); ++i)
+      out.insert(out.end(), {std::uint32_t(face[0]), std::uint32_t(face[i]), std::uint32_t(face[i + 1])});
+  }
+  return out;
 }

@@ -76,9 +76,9 @@ bool WriteObjFile(const std::filesystem::path& path, const MeshSnapshot& mesh, s
                          : std::snprintf(buffer, sizeof buffer, "v %.7g %.7g %.7g\n", p.x, p.y, p.z);
           out.write(buffer, n);
         }
-        for (std::size_t f = 0; f < mesh.faces.size() && out; ++f) {
+        for (int f = 0; f < mesh.FaceCount() && out; ++f) {
           out << 'f';
-          for (int v : mesh.faces[f]) out << ' ' << (v + 1);
+          for (int v : mesh.Face(f)) out << ' ' << (v + 1);
           out << '\n';
         }
         return true;

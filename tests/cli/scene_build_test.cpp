@@ -76,7 +76,7 @@ TEST_P(MeshKinds, SnapshotIsInWorldSpaceWithTheObjectOffset) {
   for (const Point3& p : snap.positions)
     for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], p[c]);
   EXPECT_TRUE(ExpectPoint3Near(lo, Point3(9, -1, 1), 1e-6f)) << "node position plus object offset";
-  EXPECT_EQ(snap.faces.size(), std::string(k.as) == "tri" ? 12u : 6u);
+  EXPECT_EQ(snap.FaceCount(), std::string(k.as) == "tri" ? 12 : 6);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MeshKinds,
