@@ -12,19 +12,29 @@
 struct OutputChoice {
   std::string format = "glb";
   std::string interpolation = "linear";
+  int influences = 4;
 
   void AddTo(CLI::App& cmd) {
     cmd.add_option("--format", format, "obj: one OBJ file per frame (with vertex colours where the skin writes them); "
-                                       "glb: one binary glTF file with the frames as morph targets")
-        ->check(CLI::IsMember({"obj", "glb"}))
+                                       "glb: one binary glTF file with the frames as morph targets; "
+                                       "skinned-glb: one binary glTF file with a skin per mesh and the bones' animation "
+                                       "(see docs/gltf.md)")
+        ->check(CLI::IsMember({"obj", "glb", "skinned-glb"}))
         ->capture_default_str();
     cmd.add_option("--interpolation", interpolation,
                    "how a glTF viewer plays between frames: linear (smooth) or step (frame by frame)")
         ->check(CLI::IsMember({"linear", "step"}))
         ->capture_default_str();
+    cmd.add_option("--influences", influences,
+                   "skinned-glb: the strongest bones kept per vertex, 4 (JOINTS_0) or 8 (JOINTS_0 and JOINTS_1)")
+        ->check(CLI::IsMember({4, 8}))
+        ->capture_default_str();
   }
   void ApplyTo(RunOptions& run) const {
-    run.format = format == "obj" ? OutputFormat::Obj : OutputFormat::Glb;
+    run.format = format == "obj"           ? OutputFormat::Obj
+                 : format == "skinned-glb" ? OutputFormat::SkinnedGlb
+                                           : OutputFormat::Glb;
+    run.influences = influences;
     run.interpolation = interpolation == "step" ? GlbInterpolation::Step : GlbInterpolation::Linear;
   }
 };

@@ -66,8 +66,11 @@ int Run(const RunCommandOptions& opts, const CommandIo& io) {
   run.generator = "tessarin " + io.version;
   RunReport report;
   std::string why;
+  for (const NodeSpec& node : scene.description.nodes)
+    if (const MeshSurface* surface = node.object ? node.object->Surface() : nullptr) run.surfaces[node.name] = surface;
   if (!RunFrames(SkinnedNodes(FindSkins()), scene.description.frameRate, run, report, &why))
     return ReportFailure(io.err, why);
+  for (const std::string& warning : report.warnings) io.err << "tessarin: warning: " << warning << '\n';
   int removed = 0;
   if (run.format == OutputFormat::Obj && !RemoveEarlierFrames(run.outDir, report.nodes, report.files, &removed, &why))
     return ReportFailure(io.err, why);

@@ -10,6 +10,7 @@
 #include "cli/scene/obj_file.h"
 #include "cli/scene/progress.h"
 #include "cli/scene/scene_builder.h"
+#include "cli/scene/skinned_glb_export.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/utf8_text.h"
 
@@ -46,6 +47,7 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
   if (nodes.empty()) return fail("the scene has no node with a Tessarin modifier");
   std::string why;
   if (!CheckFrameRange({options.firstFrame, options.lastFrame}, frameRate, why)) return fail(why);
+  if (options.format == OutputFormat::SkinnedGlb) return RunSkinnedGlb(nodes, frameRate, options, report, error);
   std::error_code ec;
   std::filesystem::create_directories(options.outDir, ec);
   if (ec) return fail(options.outDir.string() + ": cannot create the output folder: " + ec.message());
@@ -86,6 +88,8 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
                       " vertex positions in all): write OBJ frames (--format obj) or a shorter range");
         track.triangles = SnapshotTriangles(snap);
         track.colors = snap.colors;
+        if (auto it = options.surfaces.find(track.name); it != options.surfaces.end() && it->second)
+          track.surface = *it->second;
       } else if (snap.VertexCount() != counts[n]) {
         return fail(report.nodes[n] + ": the vertex count changed at frame " + std::to_string(f));
       }

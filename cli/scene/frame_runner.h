@@ -3,15 +3,19 @@
 // meshes: one OBJ file per node and frame, or one binary glTF file holding them all.
 
 #include <filesystem>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/scene/glb_file.h"
+#include "cli/scene/mesh_surface.h"
 
 class INode;
 
-enum class OutputFormat { Obj, Glb };
+// Obj: one OBJ file per node and frame; Glb: one .glb with the frames as morph targets;
+// SkinnedGlb: one .glb holding a glTF skin per node and the bones' animation.
+enum class OutputFormat { Obj, Glb, SkinnedGlb };
 
 struct RunOptions {
   int firstFrame = 0;
@@ -23,6 +27,9 @@ struct RunOptions {
   bool progress = false;           // draw progress on progressStream
   std::ostream* progressStream = nullptr;
   std::string generator = "tessarin";  // recorded in the .glb
+  int influences = 4;                  // skinned .glb: joints per vertex, 4 or 8
+  // Texture coordinates and materials of the input meshes, by node name (not owned).
+  std::map<std::string, const MeshSurface*> surfaces;
 };
 
 struct RunReport {
@@ -32,6 +39,7 @@ struct RunReport {
   double evaluationSeconds = 0.0;  // evaluating the scene, without writing files
   double totalSeconds = 0.0;
   std::vector<std::filesystem::path> files;
+  std::vector<std::string> warnings;  // what the output could not express
 };
 
 // The nodes are evaluated at every frame firstFrame..lastFrame (the host's time follows). False

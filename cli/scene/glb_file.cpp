@@ -1,88 +1,37 @@
 #include "cli/scene/glb_file.h"
 
-#include <tiny_gltf.h>
-
 #include <algorithm>
-#include <cstring>
-#include <limits>
 
-#include "host/headless/atomic_file.h"
+#include "cli/scene/gltf_buffers.h"
+#include "cli/scene/gltf_space.h"
 
 namespace {
-
-// glTF is y-up, the host z-up.
-Point3 ToGltf(const Point3& p) { return Point3(p.x, p.z, -p.y); }
-
-// Appends raw bytes to the single buffer, 4-byte aligned, as a new buffer view; returns its index.
-int AddView(tinygltf::Model& model, const void* data, std::size_t bytes, int target) {
-  auto& buffer = model.buffers[0].data;
-  buffer.resize((buffer.size() + 3) & ~std::size_t(3));
-  tinygltf::BufferView view;
-  view.buffer = 0;
-  view.byteOffset = buffer.size();
-  view.byteLength = bytes;
-  view.target = target;
-  const auto* begin = static_cast<const unsigned char*>(data);
-  buffer.insert(buffer.end(), begin, begin + bytes);
-  model.bufferViews.push_back(view);
-  return static_cast<int>(model.bufferViews.size()) - 1;
-}
-
-int AddAccessor(tinygltf::Model& model, int view, int componentType, int type, std::size_t count,
-                std::vector<double> min = {}, std::vector<double> max = {}) {
-  tinygltf::Accessor a;
-  a.bufferView = view;
-  a.componentType = componentType;
-  a.type = type;
-  a.count = count;
-  a.minValues = std::move(min);
-  a.maxValues = std::move(max);
-  model.accessors.push_back(a);
-  return static_cast<int>(model.accessors.size()) - 1;
-}
-
-// A VEC3 float accessor over the points (bounds included, as glTF requires for positions).
-int AddPoints(tinygltf::Model& model, const std::vector<Point3>& points) {
-  std::vector<double> lo(3, std::numeric_limits<double>::max()), hi(3, std::numeric_limits<double>::lowest());
-  for (const Point3& p : points) {
-    for (int c = 0; c < 3; ++c) {
-      lo[c] = std::min(lo[c], double(p[c]));
-      hi[c] = std::max(hi[c], double(p[c]));
-    }
-  }
-  if (points.empty()) lo = hi = {0.0, 0.0, 0.0};
-  std::vector<float> flat;
-  flat.reserve(points.size() * 3);
-  for (const Point3& p : points) flat.insert(flat.end(), {p.x, p.y, p.z});
-  int view = AddView(model, flat.data(), flat.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
-  return AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, points.size(), lo, hi);
-}
 
 // The mesh, its node and its animation channel for one track.
 void AddTrack(tinygltf::Model& model, const GlbMeshTrack& track, int timesAccessor, const char* interpolation) {
   const std::size_t frames = track.frames.size();
   std::vector<Point3> base(track.frames[0].size());
-  std::transform(track.frames[0].begin(), track.frames[0].end(), base.begin(), ToGltf);
+  std::transform(track.frames[0].begin(), track.frames[0].end(), base.begin(), ToGltfPoint);
+  const std::vector<Point3> baseNormals = VertexNormals(base, track.triangles);
 
   tinygltf::Primitive prim;
   prim.mode = TINYGLTF_MODE_TRIANGLES;
-  prim.attributes["POSITION"] = AddPoints(model, base);
-  if (track.colors.size() == base.size()) {
-    std::vector<float> flat;
-    for (const Point3& c : track.colors) flat.insert(flat.end(), {c.x, c.y, c.z});
-    int view = AddView(model, flat.data(), flat.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
-    prim.attributes["COLOR_0"] =
-        AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, track.colors.size());
-  }
-  int indexView = AddView(model, track.triangles.data(), track.triangles.size() * sizeof(std::uint32_t),
-                          TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-  prim.indices = AddAccessor(model, indexView, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
-                             track.triangles.size());
-  // Target f moves the base to frame f.
-  std::vector<Point3> offset(base.size());
+  prim.attributes["POSITION"] = AddVec3Attribute(model, base, true);
+  prim.attributes["NORMAL"] = AddVec3Attribute(model, baseNormals, false);
+  if (auto uvs = GltfTexCoords(track.surface, base.size()); !uvs.empty())
+    prim.attributes["TEXCOORD_0"] = AddVec2Attribute(model, uvs);
+  if (track.colors.size() == base.size()) prim.attributes["COLOR_0"] = AddVec3Attribute(model, track.colors, false);
+  prim.indices = AddIndices(model, track.triangles);
+  prim.material = AddSurfaceMaterial(model, track.surface);
+  // Target f moves the base to frame f, positions and normals alike.
+  std::vector<Point3> frame(base.size()), offset(base.size());
   for (std::size_t f = 0; f < frames; ++f) {
-    for (std::size_t v = 0; v < base.size(); ++v) offset[v] = ToGltf(track.frames[f][v]) - base[v];
-    prim.targets.push_back({{"POSITION", AddPoints(model, offset)}});
+    std::transform(track.frames[f].begin(), track.frames[f].end(), frame.begin(), ToGltfPoint);
+    for (std::size_t v = 0; v < base.size(); ++v) offset[v] = frame[v] - base[v];
+    const int positions = AddVec3Attribute(model, offset, true);
+    const std::vector<Point3> normals = VertexNormals(frame, track.triangles);
+    for (std::size_t v = 0; v < base.size(); ++v) offset[v] = normals[v] - baseNormals[v];
+    prim.targets.push_back({{"POSITION", positions}, {"NORMAL", AddVec3Attribute(model, offset, false)}});
   }
 
   tinygltf::Mesh mesh;
@@ -101,7 +50,7 @@ void AddTrack(tinygltf::Model& model, const GlbMeshTrack& track, int timesAccess
   // Key f: weight 1 on target f, 0 on the others (frames × frames floats).
   std::vector<float> weights(frames * frames, 0.0f);
   for (std::size_t f = 0; f < frames; ++f) weights[f * frames + f] = 1.0f;
-  int view = AddView(model, weights.data(), weights.size() * sizeof(float), 0);
+  int view = AddBufferView(model, weights.data(), weights.size() * sizeof(float), 0);
   tinygltf::AnimationSampler sampler;
   sampler.input = timesAccessor;
   sampler.output = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, weights.size());
@@ -140,12 +89,7 @@ bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTr
       if (f.size() != t.frames[0].size()) return fail("the vertex count of " + t.name + " changes between frames");
   }
 
-  tinygltf::Model model;
-  model.asset.version = "2.0";
-  model.asset.generator = generator;
-  model.buffers.resize(1);
-  model.scenes.resize(1);
-  model.defaultScene = 0;
+  tinygltf::Model model = NewGlbModel(generator);
   model.animations.resize(1);
   model.animations[0].name = "frames";
 
@@ -158,23 +102,8 @@ bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTr
     if (f > 0 && !(times[f] > times[f - 1]))
       return fail("frame " + std::to_string(firstFrame) + " lies too far from 0 s for a .glb to tell its frames apart");
   }
-  int timesView = AddView(model, times.data(), times.size() * sizeof(float), 0);
-  int timesAccessor = AddAccessor(model, timesView, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, frames,
-                                  {double(times.front())}, {double(times.back())});
+  const int timesAccessor = AddTimes(model, times);
   const char* mode = interpolation == GlbInterpolation::Step ? "STEP" : "LINEAR";
   for (const auto& t : tracks) AddTrack(model, t, timesAccessor, mode);
-
-  // Written whole or not at all: an older file stays until the new one is complete.
-  std::string why;
-  const bool written = WriteStreamAtomically(
-      path.string(),
-      [&](std::ostream& out, std::string& failure) {
-        tinygltf::TinyGLTF gltf;
-        if (gltf.WriteGltfSceneToStream(&model, out, false, true)) return true;
-        failure = "the glTF model could not be serialised";
-        return false;
-      },
-      why);
-  if (!written && error) *error = why;  // names the file and the system's reason
-  return written;
+  return WriteGlbModel(model, path, error);
 }

@@ -2,12 +2,14 @@
 // Binary glTF 2.0 output: every skinned node becomes a mesh whose first frame is the base shape
 // and whose frames are morph targets; one animation plays them by switching the targets'
 // weights, one key per frame. Positions are converted from the host's z-up space to glTF's
-// y-up space: (x, y, z) becomes (x, z, -y).
+// y-up space: (x, y, z) becomes (x, z, -y). The base mesh and every target carry normals
+// computed from the frame's shape, so viewers shade each frame smoothly.
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/scene/mesh_surface.h"
 #include "host/sdk/point3.h"
 
 struct GlbMeshTrack {
@@ -15,6 +17,7 @@ struct GlbMeshTrack {
   std::vector<std::uint32_t> triangles;    // three vertex indices per triangle
   std::vector<std::vector<Point3>> frames;  // one position array per frame, each one per vertex (host space)
   std::vector<Point3> colors;               // empty, or one r, g, b per vertex (of the first frame)
+  MeshSurface surface;                      // texture coordinates (one per vertex) and material, if any
 };
 
 enum class GlbInterpolation { Linear, Step };

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cli/scene/mesh_surface.h"
 #include "host/sdk/matrix3.h"
 
 class BuildContext;
@@ -28,6 +29,9 @@ public:
   // The number of vertices the object's mesh has, for checking per-vertex data; none when the
   // object is not a mesh.
   virtual std::optional<int> VertexCount() const { return std::nullopt; }
+  // Texture coordinates and material the mesh brings from its file, for the glTF outputs; none
+  // when it brings neither.
+  virtual const MeshSurface* Surface() const { return nullptr; }
   // Called once every node, object and modifier of the scene exists, at the scene's current
   // time, before the node's modifiers finish: what refers to other nodes' objects or modifiers.
   virtual void Finish(BuildContext& ctx, INode& node, Object& object) const {

@@ -1,0 +1,265 @@
+// The glTF outputs end to end. run --format skinned-glb: the written skin, posed by standard glTF skinning at every
+// frame, lands where the skin itself deforms the mesh (dump --time), for rigs whose bones follow
+// their nodes, link bones and secondary motion (joints of their own), vertices no bone holds,
+// and more than four bones per vertex; the file passes the glTF validator.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <tiny_gltf.h>
+
+#include <cmath>
+
+#include "cli_support.h"
+#include "gltf_pose.h"
+#include "gltf_validation.h"
+#include "hand_rig.h"
+
+namespace {
+
+using cli_test::RunProgram;
+using cli_test::TempDir;
+
+// Bone objects in a chain: the parent turns and grows, the child bends; the skin's node is
+// moved and turned, which a glTF skin must not apply twice.
+const char* kBoneChain = R"({
+  "frameRate": 30, "time": 0,
+  "nodes": [
+    {"name": "Arm", "position": [0, 0, 1], "rotation": [0, 0, 5],
+     "object": {"type": "cylinder", "radius": 1, "height": 20, "sides": 8, "segments": 10, "axis": "x"},
+     "modifiers": [{"type": "Tessarin", "bones": [{"node": "Upper"}, {"node": "Lower"}]}]},
+    {"name": "Rig", "position": [0, 0, 1], "rotation": [0, 0, 5]},
+    {"name": "Upper", "parent": "Rig", "object": {"type": "bone", "length": 10},
+     "keys": [{"frame": 0, "rotation": [0, 0, 0], "scale": 1}, {"frame": 8, "rotation": [0, 20, 30], "scale": 1.2}]},
+    {"name": "Lower", "parent": "Upper", "position": [10, 0, 0], "object": {"type": "bone", "length": 10},
+     "keys": [{"frame": 0, "rotation": [0, 0, 0]}, {"frame": 4, "rotation": [10, 0, 45]}, {"frame": 8, "rotation": [0, 0, 90]}]}
+  ]
+})";
+
+// Legacy bone joints: each bone is the link from its parent joint, measured anew every frame.
+const char* kLinkChain = R"({
+  "frameRate": 30, "time": 0,
+  "nodes": [
+    {"name": "Tail", "object": {"type": "cylinder", "radius": 1, "height": 20, "sides": 8, "segments": 10, "axis": "x"},
+     "modifiers": [{"type": "Tessarin", "bones": [{"node": "J1"}, {"node": "J2"}]}]},
+    {"name": "J0", "object": {"type": "legacyBone"},
+     "keys": [{"frame": 0, "rotation": [0, 0, 0]}, {"frame": 8, "rotation": [0, 0, 25]}]},
+    {"name": "J1", "parent": "J0", "position": [10, 0, 0], "object": {"type": "legacyBone"},
+     "keys": [{"frame": 0, "position": [10, 0, 0], "rotation": [0, 0, 0]}, {"frame": 8, "position": [12, 0, 0], "rotation": [0, 30, 40]}]},
+    {"name": "J2", "parent": "J1", "position": [10, 0, 0], "object": {"type": "legacyBone"}}
+  ]
+})";
+
+// The hand rig's bone B lags behind its node.
+const char* kWobble = R"({
+  "frameRate": 30, "time": 0,
+  "nodes": [
+    {"name": "BoneA", "object": {"type": "dummy", "size": 2}},
+    {"name": "BoneB", "position": [4, 0, 0], "object": {"type": "dummy", "size": 2},
+     "keys": [{"frame": 0, "position": [4, 0, 0]}, {"frame": 10, "position": [4, 3, 0]}],
+     "modifiers": [{"type": "Wobblex", "delay": 3, "amplitude_y": 20, "period_y": 5}]},
+    {"name": "Skin", "object": {"type": "box", "size": [8, 2, 2], "segments": [8, 1, 1]}, "position": [2, 0, -1],
+     "modifiers": [{"type": "Tessarin", "switches": {"use_inertia": true, "use_oscillation": true},
+                    "bones": [{"node": "BoneA"}, {"node": "BoneB", "falloff": 2}]}]}
+  ]
+})";
+
+// Vertex 3 is far from both bones (no weight at all) and follows the skin's moving node.
+const char* kUnbound = R"({
+  "frameRate": 30, "time": 0,
+  "nodes": [
+    {"name": "BoneA", "object": {"type": "dummy", "size": 2}},
+    {"name": "BoneB", "position": [4, 0, 0], "object": {"type": "dummy", "size": 2},
+     "keys": [{"frame": 0, "rotation": [0, 0, 0]}, {"frame": 6, "rotation": [40, 0, 0]}]},
+    {"name": "Skin", "object": {"type": "mesh", "vertices": [[1, 0, 0], [3, 0, 0], [4, 0.5, 0], [400, 0, 0]],
+                                "faces": [[0, 1, 2], [1, 3, 2]]},
+     "keys": [{"frame": 0, "position": [0, 0, 0]}, {"frame": 6, "position": [0, 0, 5]}],
+     "modifiers": [{"type": "Tessarin", "switches": {"use_stack": false},
+                    "bones": [{"node": "BoneA", "falloff": 0.5}, {"node": "BoneB", "falloff": 0.5}]}]}
+  ]
+})";
+
+// Six bones close together with long falloffs: every vertex has six weights.
+const char* kSixBones = R"({
+  "frameRate": 24, "time": 0,
+  "nodes": [
+    {"name": "Bar", "object": {"type": "box", "size": [12, 1, 1], "segments": [12, 1, 1]}, "position": [6, 0, -0.5],
+     "modifiers": [{"type": "Tessarin", "bones": [
+       {"node": "B0", "falloff": 4}, {"node": "B1", "falloff": 4}, {"node": "B2", "falloff": 4},
+       {"node": "B3", "falloff": 4}, {"node": "B4", "falloff": 4}, {"node": "B5", "falloff": 4}]}]},
+    {"name": "B0", "position": [1, 0, 0], "object": {"type": "dummy", "size": 1}},
+    {"name": "B1", "position": [3, 0, 0], "object": {"type": "dummy", "size": 1},
+     "keys": [{"frame": 0, "position": [3, 0, 0]}, {"frame": 6, "position": [3, 2, 0]}]},
+    {"name": "B2", "position": [5, 0, 0], "object": {"type": "dummy", "size": 1}},
+    {"name": "B3", "position": [7, 0, 0], "object": {"type": "dummy", "size": 1},
+     "keys": [{"frame": 0, "rotation": [0, 0, 0]}, {"frame": 6, "rotation": [0, 0, 60]}]},
+    {"name": "B4", "position": [9, 0, 0], "object": {"type": "dummy", "size": 1}},
+    {"name": "B5", "position": [11, 0, 0], "object": {"type": "dummy", "size": 1},
+     "keys": [{"frame": 0, "position": [11, 0, 0]}, {"frame": 6, "position": [11, 0, -2]}]}
+  ]
+})";
+
+struct SkinnedCase {
+  const char* name;
+  const char* scene;
+  int first, last;
+  int influences;
+  bool ownJoints;  // some bone needs a joint of its own ("<bone> shape")
+};
+
+const SkinnedCase kCases[] = {
+    {"HandRig", cli_test::kHandRig, 0, 10, 4, false},
+    {"BoneChain", kBoneChain, 0, 8, 4, false},
+    {"LinkChain", kLinkChain, 0, 8, 4, true},
+    {"SecondaryMotion", kWobble, 0, 10, 4, true},
+    {"UnboundVertex", kUnbound, 0, 6, 4, false},
+    {"SixBonesEightInfluences", kSixBones, 0, 6, 8, false},
+    {"OffsetRange", kBoneChain, 3, 7, 4, false},
+};
+
+void PrintTo(const SkinnedCase& c, std::ostream* os) { *os << c.name; }
+
+class SkinnedGlb : public ::testing::TestWithParam<SkinnedCase> {};
+
+double BoxDiagonal(const std::vector<std::array<double, 3>>& points) {
+  std::array<double, 3> lo = points.at(0), hi = lo;
+  for (const auto& p : points)
+    for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], p[c]), hi[c] = std::max(hi[c], p[c]);
+  return std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                   (hi[2] - lo[2]) * (hi[2] - lo[2]));
+}
+
+TEST_P(SkinnedGlb, PosedByGltfSkinningMatchesTheSkinAtEveryFrame) {
+  const SkinnedCase& c = GetParam();
+  TempDir dir;
+  dir.Write("scene.json", c.scene);
+  const std::string range = std::to_string(c.first) + ":" + std::to_string(c.last);
+  auto run = RunProgram("run scene.json --format skinned-glb --out out --frames " + range + " --influences " +
+                            std::to_string(c.influences),
+                        dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto file = dir.Path() / "out/scene.glb";
+  ASSERT_TRUE(std::filesystem::exists(file)) << run.out;
+
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, file.string())) << err;
+  ASSERT_EQ(model.skins.size(), 1u);
+  ASSERT_EQ(model.animations.size(), 1u);
+  const double fps = nlohmann::json::parse(c.scene).value("frameRate", 30);
+  // Frame f plays at time f / fps.
+  const tinygltf::Accessor& times = model.accessors[model.animations[0].samplers[0].input];
+  EXPECT_NEAR(times.minValues[0], c.first / fps, 1e-6);
+  EXPECT_NEAR(times.maxValues[0], c.last / fps, 1e-6);
+  bool ownJoint = false;
+  for (int j : model.skins[0].joints) ownJoint = ownJoint || model.nodes[j].name.ends_with(" shape");
+  EXPECT_EQ(ownJoint, c.ownJoints);
+  const tinygltf::Primitive& prim = model.meshes[0].primitives[0];
+  EXPECT_EQ(prim.attributes.count("JOINTS_1"), c.influences == 8 ? 1u : 0u);
+  EXPECT_EQ(prim.attributes.count("NORMAL"), 1u);
+
+  for (int f = c.first; f <= c.last; ++f) {
+    auto dump = RunProgram("dump scene.json --json --time " + std::to_string(f), dir.Path());
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    const nlohmann::json mesh = nlohmann::json::parse(dump.out)["deformed"]["meshes"][0];
+    std::vector<std::array<double, 3>> expected;
+    for (const auto& p : mesh["positions"]) expected.push_back({p[0].get<double>(), p[1].get<double>(), p[2].get<double>()});
+    const auto posed = cli_test::SkinnedPositions(model, 0, f / fps);
+    ASSERT_EQ(posed.count(mesh["node"].get<std::string>()), 1u);
+    const auto& got = posed.at(mesh["node"].get<std::string>());
+    ASSERT_EQ(got.size(), expected.size());
+    const double tolerance = 1e-4 * BoxDiagonal(expected);
+    for (std::size_t v = 0; v < got.size(); ++v) {
+      // glTF (x, y, z) is the host's (x, -z, y).
+      const std::array<double, 3> host = {got[v][0], -got[v][2], got[v][1]};
+      for (int k = 0; k < 3; ++k)
+        ASSERT_NEAR(host[k], expected[v][k], tolerance) << "frame " << f << " vertex " << v << " axis " << k;
+    }
+  }
+}
+
+TEST_P(SkinnedGlb, PassesTheGltfValidator) {
+  const SkinnedCase& c = GetParam();
+  TempDir dir;
+  dir.Write("scene.json", c.scene);
+  auto run = RunProgram("run scene.json --format skinned-glb --out out --frames " + std::to_string(c.first) + ":" +
+                            std::to_string(c.last) + " --influences " + std::to_string(c.influences),
+                        dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_GLTF_VALID(dir.Path() / "out/scene.glb");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rigs, SkinnedGlb, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SkinnedGlbRun, FourInfluencesOfSixBonesAreRenormalisedToSumOne) {
+  TempDir dir;
+  dir.Write("scene.json", kSixBones);
+  auto run = RunProgram("run scene.json --format skinned-glb --out out --frames 0:1", dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, (dir.Path() / "out/scene.glb").string())) << err;
+  const auto& prim = model.meshes[0].primitives[0];
+  EXPECT_EQ(prim.attributes.count("JOINTS_1"), 0u);
+  const std::vector<double> w = cli_test::ReadAccessor(model, prim.attributes.at("WEIGHTS_0"));
+  const std::vector<double> j = cli_test::ReadAccessor(model, prim.attributes.at("JOINTS_0"));
+  auto dump = RunProgram("dump scene.json --json --weights", dir.Path());
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  const nlohmann::json dense = nlohmann::json::parse(dump.out)["skins"][0]["weights"];
+  ASSERT_EQ(dense.size() * 4, w.size());
+  for (std::size_t v = 0; v < dense.size(); ++v) {
+    // The four strongest of the six, in proportion to each other.
+    std::vector<std::pair<double, int>> row;
+    for (int b = 0; b < 6; ++b) row.push_back({dense[v][b].get<double>(), b});
+    std::stable_sort(row.begin(), row.end(), [](auto& a, auto& b) { return a.first > b.first; });
+    const double top = row[0].first + row[1].first + row[2].first + row[3].first;
+    EXPECT_NEAR(w[v * 4] + w[v * 4 + 1] + w[v * 4 + 2] + w[v * 4 + 3], 1.0, 1e-6) << "vertex " << v;
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(int(j[v * 4 + k]), row[k].second) << "vertex " << v << " slot " << k;
+      EXPECT_NEAR(w[v * 4 + k], row[k].first / top, 1e-6) << "vertex " << v << " slot " << k;
+    }
+  }
+}
+
+TEST(SkinnedGlbRun, SaysWhatTheSkinCannotPlay) {
+  TempDir dir;
+  nlohmann::json scene = nlohmann::json::parse(kBoneChain);
+  scene["nodes"][0]["modifiers"][0]["switches"] = {{"use_dual_quaternion", true}};
+  dir.Write("scene.json", scene.dump());
+  auto run = RunProgram("run scene.json --format skinned-glb --out out --frames 0:2", dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("dual-quaternion"), std::string::npos) << run.err;
+}
+
+}  // namespace
+
+namespace {
+
+// --format glb: the base mesh and every morph target carry normals, and the file is valid.
+TEST(MorphTargetGlb, CarriesNormalsInTheBaseAndEveryTargetAndPassesTheValidator) {
+  TempDir dir;
+  dir.Write("scene.json", kBoneChain);
+  auto run = RunProgram("run scene.json --format glb --out out --frames 0:4", dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, (dir.Path() / "out/scene.glb").string())) << err;
+  const tinygltf::Primitive& prim = model.meshes.at(0).primitives.at(0);
+  ASSERT_EQ(prim.attributes.count("NORMAL"), 1u);
+  const std::vector<double> base = cli_test::ReadAccessor(model, prim.attributes.at("NORMAL"));
+  for (std::size_t v = 0; v * 3 < base.size(); ++v)
+    EXPECT_NEAR(std::hypot(base[v * 3], base[v * 3 + 1], base[v * 3 + 2]), 1.0, 1e-5) << "unit normal " << v;
+  ASSERT_EQ(prim.targets.size(), 5u);
+  double turned = 0.0;
+  for (const auto& target : prim.targets) {
+    ASSERT_EQ(target.count("NORMAL"), 1u);
+    for (double d : cli_test::ReadAccessor(model, target.at("NORMAL"))) turned = std::max(turned, std::fabs(d));
+  }
+  EXPECT_GT(turned, 0.1) << "the bent frames' normals differ from the base";
+  EXPECT_GLTF_VALID(dir.Path() / "out/scene.glb");
+}
+
+}  // namespace
