@@ -74,6 +74,18 @@ bool TessarinEditor::SetBlendMix(const std::vector<float>& blendMix) {
   return true;
 }
 
+bool TessarinEditor::SelectBones(const std::vector<bool>& selected) {
+  BoneTable& table = skin_.table;
+  if (selected.size() != std::size_t(table.boneCount)) return false;
+  for (int b = 0; b < table.boneCount; ++b) {
+    std::uint32_t& flags = table.bones[b]->flags;
+    flags = selected[b] ? (flags | kBoneSelectedFlag) : (flags & ~kBoneSelectedFlag);
+  }
+  ComputeVertexColors(skin_);
+  ForceReevaluation(skin_);
+  return true;
+}
+
 void TessarinEditor::SetSettings(const SkinSettings& settings) {
   skin_.settings = settings;
   ForceReevaluation(skin_);

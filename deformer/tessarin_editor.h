@@ -17,6 +17,7 @@ public:
   int AssignBones(const std::vector<SkinBoneAssignment>& bones) override;
   bool Attach(INode* node) override;
   bool SetBlendMix(const std::vector<float>& blendMix) override;
+  bool SelectBones(const std::vector<bool>& selected) override;
   void SetSettings(const SkinSettings& settings) override;
   bool ImportExchangeFile() override;
 

@@ -1,4 +1,4 @@
-// tessarin dump SCENE [--time FRAME] [--weights] [--json]
+// tessarin dump SCENE [--time FRAME] [--weights] [--top N] [--json]
 
 #include <memory>
 #include <optional>
@@ -15,6 +15,7 @@ struct DumpCommandOptions {
   SceneLoadOptions load;
   std::optional<double> time;
   bool weights = false;
+  int top = 0;
   bool json = false;
 };
 
@@ -27,6 +28,7 @@ int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
   dump.frameRate = scene.description.frameRate;
   dump.sceneFrame = scene.description.time;
   dump.weights = opts.weights;
+  dump.top = opts.top;
   dump.positionsFrame = opts.time;
   nlohmann::ordered_json doc;
   try {
@@ -50,6 +52,9 @@ void AddDumpCommand(CLI::App& app, CommandAction& chosen) {
   opts->load.AddTo(*cmd);
   AddFrameTimeOption(*cmd, "--time", opts->time, "also print the deformed world positions at this frame");
   cmd->add_flag("--weights", opts->weights, "also print each skin's weights: one row per vertex, one value per bone");
+  cmd->add_option("--top", opts->top,
+                  "also list each vertex's N largest weights, strongest first, with the bones' names")
+      ->check(CLI::Range(1, 1000));
   cmd->add_flag("--json", opts->json, "print one JSON document (see docs/dump-json.md) instead of text");
   cmd->callback([opts, &chosen] { chosen = [opts](const CommandIo& io) { return Dump(*opts, io); }; });
 }

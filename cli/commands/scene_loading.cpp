@@ -7,6 +7,7 @@
 #include "cli/scene/gltf_load.h"
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/skin_access.h"
+#include "cli/scene/weight_display.h"
 #include "cli/scene/scene_reader.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/scene_file.h"
@@ -96,6 +97,10 @@ void SceneLoadOptions::AddTo(CLI::App& cmd) {
   cmd.add_option("--strength", strength, "glTF with --weights-from volumes: every bone's strength (default " +
                                              Number(kGltfDefaultStrength) + ")")
       ->check(CLI::Range(-1e9, 1e9));
+  cmd.add_option("--show-weights", showWeights,
+                 "BONE[,BONE...]: select these bones (node names) in every skin and show their weights as vertex "
+                 "colours (OBJ colours, COLOR_0 in glTF)")
+      ->delimiter(',');
 }
 
 GltfImportOptions SceneLoadOptions::Gltf() const {
@@ -166,6 +171,12 @@ bool LoadAnyScene(const std::string& path, const SceneLoadOptions& options, Load
 bool LoadSceneFile(const std::string& path, const SceneLoadOptions& options, LoadedScene& scene, std::ostream& err) {
   if (!LoadAnyScene(path, options, scene, err)) return false;
   WarnAboutSkins(path, err);
+  if (options.showWeights.empty()) return true;
+  std::string why;
+  if (!ShowBoneWeights(options.showWeights, &why)) {
+    ReportFailure(err, path + ": --show-weights: " + why);
+    return false;
+  }
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/scene/gltf_import.h"
 #include "cli/scene/plugin_session.h"
@@ -28,6 +29,9 @@ struct SceneLoadOptions {
   std::optional<std::string> weightsFrom;  // "volumes" or "file"
   std::optional<float> falloff;
   std::optional<float> strength;
+  // Bone node names: every skin selects exactly these of its bones and shows their weights as
+  // vertex colours; for any scene.
+  std::vector<std::string> showWeights;
 
   void AddTo(CLI::App& cmd);
   GltfImportOptions Gltf() const;

@@ -7,6 +7,7 @@
 #include "cli/scene/mesh_snapshot.h"
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/skin_access.h"
+#include "cli/scene/skin_influences.h"
 #include "cli/scene/source_dump.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/utf8_text.h"
@@ -91,6 +92,7 @@ json SkinJson(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
                      {"falloffDistance", Clean(b.falloffDistance)},
                      {"strength", Clean(b.strength)},
                      {"color", Hex(b.color)},
+                     {"selected", (b.flags & kBoneSelectedFlag) != 0},
                      {"bindShape", ShapeJson(b.bindShape)},
                      {"splineCount", b.splineCount}});
   }
@@ -106,6 +108,22 @@ json SkinJson(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
       }
     }
     out["weights"] = rows;
+  }
+  if (options.top > 0) {
+    // Per vertex, strongest first: {"bone": node name, "index": bone index, "weight": w}; only
+    // weights above 0.
+    json rows = json::array();
+    if (table.IsAttached()) {
+      std::vector<float> row(table.boneCount);
+      for (int v = 0; v < table.vertexCount; ++v) {
+        for (int b = 0; b < table.boneCount; ++b) row[b] = editor.WeightOf(b, v);
+        json entries = json::array();
+        for (const BoneWeight& e : TopWeights(row.data(), table.boneCount, options.top))
+          entries.push_back({{"bone", NameOf(table.bones[e.bone]->node)}, {"index", e.bone}, {"weight", Clean(e.weight)}});
+        rows.push_back(entries);
+      }
+    }
+    out["topWeights"] = rows;
   }
   return out;
 }
@@ -181,9 +199,23 @@ std::string DumpText(const json& dump) {
     for (const json& b : skin["bones"]) {
       out << "    " << b["index"] << " \"" << b["node"].get<std::string>() << "\" " << b["kind"].get<std::string>()
           << "  falloff " << Num(b["falloff"]) << "  falloffDistance " << Num(b["falloffDistance"]) << "  strength "
-          << Num(b["strength"]) << "  colour " << b["color"].get<std::string>() << '\n';
+          << Num(b["strength"]) << "  colour " << b["color"].get<std::string>()
+          << (b["selected"].get<bool>() ? "  selected" : "") << '\n';
       const json& shape = b["bindShape"];
       out << "      bind centre " << Triple(shape["center"]) << "  radii " << Triple(shape["radii"]) << '\n';
+    }
+    if (skin.contains("topWeights")) {
+      out << "  strongest weights (vertex: bone weight, ...):\n";
+      int v = 0;
+      for (const json& row : skin["topWeights"]) {
+        out << "    " << v++ << ':';
+        const char* sep = " ";
+        for (const json& e : row) {
+          out << sep << e["bone"].get<std::string>() << ' ' << Num(e["weight"]);
+          sep = ", ";
+        }
+        out << '\n';
+      }
     }
     if (skin.contains("weights")) {
       out << "  weights (vertex: one per bone):\n";

@@ -12,6 +12,7 @@ struct DumpOptions {
   int frameRate = 30;
   double sceneFrame = 0.0;               // the description's current frame (attachment)
   bool weights = false;                  // include the weight matrices
+  int top = 0;                           // above 0: include each vertex's `top` largest weights
   std::optional<double> positionsFrame;  // include the deformed world positions at this frame
 };
 

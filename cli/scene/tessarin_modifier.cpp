@@ -1,6 +1,7 @@
 // The "Tessarin" modifier of a description: its switches, settings and bones. Building assigns
 // the bones as a user does before attaching, then attaches at the scene's current time.
 
+#include <algorithm>
 #include <limits>
 #include <set>
 
@@ -21,6 +22,7 @@ struct BoneSpec {
   std::string pointer;
   float falloff = 1.0f;
   float strength = 1.0f;
+  bool selected = false;             // weight colours show this bone's weights
   std::vector<std::uint8_t> codes;   // empty or one per vertex
   std::vector<float> forcedWeights;  // empty or one per vertex
 };
@@ -81,6 +83,10 @@ public:
                    "\" cannot serve as a bone: its object must be geometry, a helper, a spline, a bone object "
                    "or a legacy bone linked to a legacy bone parent");
     if (!editor->Attach(&node)) ctx.Fail(Pointer(), "the skin could not be attached (the skin's message says why)");
+    std::vector<bool> selected;
+    for (const BoneSpec& b : bones) selected.push_back(b.selected);
+    if (std::find(selected.begin(), selected.end(), true) != selected.end() && !editor->SelectBones(selected))
+      ctx.Fail(Pointer() + "/bones", "the skin refused the bone selection");
 
     if (blendMixAll || !blendMix.empty()) {
       std::vector<float> mix = blendMix;
@@ -179,7 +185,7 @@ void ReadPerVertex(const JsonView& json, int vertexCount, std::vector<T>& out, T
 }
 
 BoneSpec ReadBoneSpec(const JsonView& json, const ClassReadContext& ctx, std::optional<int> vertexCount) {
-  json.AllowOnly({"node", "falloff", "strength", "codes", "forcedWeights", "forced", "exclude"});
+  json.AllowOnly({"node", "falloff", "strength", "selected", "codes", "forcedWeights", "forced", "exclude"});
   BoneSpec b;
   b.pointer = json.Pointer();
   JsonView node = json["node"];
@@ -188,6 +194,7 @@ BoneSpec ReadBoneSpec(const JsonView& json, const ClassReadContext& ctx, std::op
   if (b.node == ctx.node.name) node.Fail("a skin cannot use its own node as a bone");
   b.falloff = float(json.Number("falloff", 1.0, 0.0, 1e9));
   b.strength = float(json.Number("strength", 1.0, -1e9, 1e9));
+  b.selected = json.Bool("selected", false);
   const bool perVertex = json.Has("codes") || json.Has("forcedWeights") || json.Has("forced") || json.Has("exclude");
   if (!perVertex) return b;
   if (!vertexCount) json.Fail("per-vertex data needs a mesh object on the node");

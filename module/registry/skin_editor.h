@@ -44,6 +44,10 @@ public:
   // The per-vertex dual-quaternion shares, one per attached vertex; false (nothing changed) for
   // any other length.
   virtual bool SetBlendMix(const std::vector<float>& blendMix) = 0;
+  // Sets or clears every bone's selection flag (bit 31 of its flags), one entry per bone, and
+  // recomputes the weight colours, which show the selected bones' weights. False (nothing
+  // changed) when the count is not the bone count.
+  virtual bool SelectBones(const std::vector<bool>& selected) = 0;
   // Settings apply to the next attachment and evaluation.
   virtual void SetSettings(const SkinSettings& settings) = 0;
   // Imports an exchange file as the skin's "Import TSM File" button does: the file comes from the

@@ -263,3 +263,121 @@ TEST(MorphTargetGlb, CarriesNormalsInTheBaseAndEveryTargetAndPassesTheValidator)
 }
 
 }  // namespace
+
+namespace {
+
+// Weight colours of selected bones as COLOR_0, in both glTF forms, selected by a description's
+// "selected" or by --show-weights. Expected colours are the weight gradient's bytes worked out
+// by hand for the hand rig's weights (bytes × 0.00392 as the host writes them).
+struct ColourCase {
+  const char* name;
+  bool selectInDescription;  // "selected": true and showWeights in the description, else --show-weights
+  const char* bone;
+  const char* format;
+  int vertex;
+  std::array<int, 3> rgb;
+};
+
+const ColourCase kColourCases[] = {
+    // BoneA holds vertex 4 alone: full weight is the gradient's last colour, red.
+    {"DescriptionFullWeightIsRed", true, "BoneA", "glb", 4, {255, 0, 0}},
+    // 0.3 on BoneA: step 19 of 64, 3/16 from cyan towards green.
+    {"DescriptionForcedThirtyPercent", true, "BoneA", "skinned-glb", 3, {0, 255, 207}},
+    // BoneB never influences vertex 4: the no-influence colour, white.
+    {"FlagExcludedVertexIsWhite", false, "BoneB", "skinned-glb", 4, {255, 255, 255}},
+    // 0.4288 on BoneB: step 27, 11/16 from cyan towards green.
+    {"FlagPartialWeight", false, "BoneB", "glb", 0, {0, 255, 79}},
+};
+
+void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
+
+class WeightColours : public ::testing::TestWithParam<ColourCase> {};
+
+TEST_P(WeightColours, SelectedBonesWeightsAreWrittenAsColor0) {
+  const ColourCase& c = GetParam();
+  TempDir dir;
+  nlohmann::json scene = nlohmann::json::parse(cli_test::kHandRig);
+  // Every vertex on a face, so that each has a colour of its own.
+  scene["nodes"][2]["object"]["faces"] = {{0, 1, 2}, {2, 3, 4}};
+  std::string flag;
+  if (c.selectInDescription) {
+    auto& skin = scene["nodes"][2]["modifiers"][0];
+    for (auto& bone : skin["bones"])
+      if (bone["node"] == c.bone) bone["selected"] = true;
+    skin["settings"] = {{"showWeights", true}};
+  } else {
+    flag = std::string(" --show-weights ") + c.bone;
+  }
+  dir.Write("scene.json", scene.dump());
+  auto run = RunProgram(std::string("run scene.json --frames 0:2 --out out --format ") + c.format + flag, dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, (dir.Path() / "out/scene.glb").string())) << err;
+  const auto& prim = model.meshes.at(0).primitives.at(0);
+  ASSERT_EQ(prim.attributes.count("COLOR_0"), 1u);
+  const std::vector<double> colours = cli_test::ReadAccessor(model, prim.attributes.at("COLOR_0"));
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(colours.at(c.vertex * 3 + k), c.rgb[k] * 0.00392, 1e-5) << "channel " << k;
+
+  auto dump = RunProgram("dump scene.json --json" + flag, dir.Path());
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  for (const auto& bone : nlohmann::json::parse(dump.out)["skins"][0]["bones"])
+    EXPECT_EQ(bone["selected"].get<bool>(), bone["node"] == c.bone) << bone["node"];
+}
+
+INSTANTIATE_TEST_SUITE_P(HandRig, WeightColours, ::testing::ValuesIn(kColourCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WeightColoursRun, WithoutASelectionTheFilesCarryNoColours) {
+  TempDir dir;
+  dir.Write("scene.json", cli_test::kHandRig);
+  for (const char* format : {"glb", "skinned-glb"}) {
+    auto run = RunProgram(std::string("run scene.json --frames 0:1 --out out --format ") + format, dir.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string err, warn;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, (dir.Path() / "out/scene.glb").string())) << err;
+    EXPECT_EQ(model.meshes.at(0).primitives.at(0).attributes.count("COLOR_0"), 0u) << format;
+  }
+}
+
+TEST(WeightColoursRun, AnUnknownBoneNameIsRefusedWithTheBonesListed) {
+  TempDir dir;
+  dir.Write("scene.json", cli_test::kHandRig);
+  auto run = RunProgram("run scene.json --frames 0:1 --out out --show-weights BoneA,Elbow", dir.Path());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("\"Elbow\""), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("BoneA, BoneB"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out/scene.glb"));
+}
+
+// dump --top N: each vertex's N strongest weights with bone names, as the dense matrix has them.
+TEST(DumpTop, ListsEachVertexsStrongestWeightsWithBoneNames) {
+  TempDir dir;
+  dir.Write("scene.json", cli_test::kHandRig);
+  auto dump = RunProgram("dump scene.json --json --weights --top 1", dir.Path());
+  ASSERT_EQ(dump.exitCode, 0) << dump.err;
+  const nlohmann::json skin = nlohmann::json::parse(dump.out)["skins"][0];
+  ASSERT_EQ(skin["topWeights"].size(), std::size_t(cli_test::kHandRigVertices));
+  ASSERT_EQ(skin["weights"].size(), std::size_t(cli_test::kHandRigVertices)) << "the dense matrix stays";
+  for (int v = 0; v < cli_test::kHandRigVertices; ++v) {
+    const float b = cli_test::kHandRigWeightB[v];
+    const nlohmann::json& top = skin["topWeights"][v];
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0]["bone"], b > 0.5f ? "BoneB" : "BoneA") << "vertex " << v;
+    EXPECT_EQ(top[0]["index"], b > 0.5f ? 1 : 0) << "vertex " << v;
+    EXPECT_NEAR(top[0]["weight"].get<double>(), b > 0.5f ? b : 1.0f - b, 1e-5) << "vertex " << v;
+  }
+  // Vertex 4 has one bone only: asking for two lists one, no zero weight.
+  auto two = RunProgram("dump scene.json --json --top 2", dir.Path());
+  ASSERT_EQ(two.exitCode, 0) << two.err;
+  const nlohmann::json rows = nlohmann::json::parse(two.out)["skins"][0]["topWeights"];
+  EXPECT_EQ(rows[4].size(), 1u);
+  ASSERT_EQ(rows[0].size(), 2u);
+  EXPECT_EQ(rows[0][0]["bone"], "BoneA");
+  EXPECT_EQ(rows[0][1]["bone"], "BoneB");
+}
+
+}  // namespace
