@@ -15,16 +15,19 @@ constexpr long long kMaxVertices = 50'000'000;
 
 class MeshObjectSpec : public ObjectSpec {
 public:
-  MeshObjectSpec(PolyMesh mesh, MeshKind kind) : mesh_(std::move(mesh)), kind_(kind) {}
+  MeshObjectSpec(PolyMesh mesh, MeshKind kind, MeshSurface surface = {})
+      : mesh_(std::move(mesh)), kind_(kind), surface_(std::move(surface)) {}
   Object* Create(BuildContext& ctx) const override {
     (void)ctx;
     return CreateMeshObject(mesh_, kind_);
   }
   std::optional<int> VertexCount() const override { return mesh_.VertexCount(); }
+  const MeshSurface* Surface() const override { return surface_.Empty() ? nullptr : &surface_; }
 
 private:
   PolyMesh mesh_;
   MeshKind kind_;
+  MeshSurface surface_;
 };
 
 class SplineObjectSpec : public ObjectSpec {
@@ -74,8 +77,8 @@ void CheckVertexBudget(const JsonView& json, long long count) {
               std::to_string(kMaxVertices));
 }
 
-std::unique_ptr<ObjectSpec> Finish(PolyMesh mesh, const JsonView& json) {
-  return std::make_unique<MeshObjectSpec>(std::move(mesh), ReadKind(json));
+std::unique_ptr<ObjectSpec> Finish(PolyMesh mesh, const JsonView& json, MeshSurface surface = {}) {
+  return std::make_unique<MeshObjectSpec>(std::move(mesh), ReadKind(json), std::move(surface));
 }
 
 std::unique_ptr<ObjectSpec> ReadMesh(const JsonView& json, const ClassReadContext& ctx) {
@@ -89,11 +92,13 @@ std::unique_ptr<ObjectSpec> ReadMesh(const JsonView& json, const ClassReadContex
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) fileName.Fail("cannot open the OBJ file " + file.string());
     // Problems inside the OBJ file are reported with its own name and line.
+    ObjMesh obj;
     try {
-      mesh = ReadObjFile(file);
+      obj = ReadObjMesh(file);
     } catch (const std::bad_alloc&) {
       fileName.Fail("out of memory while reading the OBJ file " + file.string());
     }
+    return Finish(std::move(obj.mesh), json, std::move(obj.surface));
   } else {
     JsonView vertices = json["vertices"];
     vertices.RequireArray();

@@ -13,6 +13,8 @@
 #include "gltf_pose.h"
 #include "gltf_validation.h"
 #include "hand_rig.h"
+#include "support/gltf_character.h"
+#include "support/gltf_reference_skinning.h"
 
 namespace {
 
@@ -378,6 +380,113 @@ TEST(DumpTop, ListsEachVertexsStrongestWeightsWithBoneNames) {
   ASSERT_EQ(rows[0].size(), 2u);
   EXPECT_EQ(rows[0][0]["bone"], "BoneA");
   EXPECT_EQ(rows[0][1]["bone"], "BoneB");
+}
+
+}  // namespace
+
+namespace {
+
+// A glTF character read with --weights-from file and written as a skinned glTF plays the input's
+// motion: both posed by standard glTF skinning agree at every frame within 1e-4 of the size.
+struct RoundTripCase {
+  const char* name;
+  gltf_character::Options options;
+  const char* extra;  // further arguments of run
+  int animation;      // the input's animation played
+  double fps;
+  int lastFrame;
+};
+
+gltf_character::Options EightInfluences() {
+  gltf_character::Options o;
+  o.eightInfluences = true;
+  return o;
+}
+
+const RoundTripCase kRoundTrips[] = {
+    {"Walk", {}, "", 0, 30, 30},
+    {"EightInfluences", EightInfluences(), "--influences 8", 0, 30, 30},
+    {"WaveAt24Fps", {}, "--animation Wave --fps 24", 1, 24, 48},
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
+
+class SkinnedRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(SkinnedRoundTrip, TheWrittenSkinPlaysTheInputsMotion) {
+  const RoundTripCase& c = GetParam();
+  TempDir dir;
+  const tinygltf::Model input = gltf_character::Make(c.options);
+  std::string why;
+  ASSERT_TRUE(gltf_character::Write(input, dir.Path() / "character.glb", gltf_character::Form::Glb, &why)) << why;
+  auto run = RunProgram(std::string("run character.glb --weights-from file --format skinned-glb --out out ") + c.extra,
+                        dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  tinygltf::Model output;
+  tinygltf::TinyGLTF loader;
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&output, &err, &warn, (dir.Path() / "out/character.glb").string())) << err;
+  int body = -1;
+  for (std::size_t n = 0; n < output.nodes.size(); ++n)
+    if (output.nodes[n].skin >= 0 && output.nodes[n].name == "Body") body = static_cast<int>(n);
+  ASSERT_GE(body, 0) << "the skinned mesh keeps its name";
+  ASSERT_EQ(output.animations.size(), 1u);
+
+  const auto& bounds = input.accessors[input.meshes[0].primitives[0].attributes.at("POSITION")];
+  double diagonal = 0.0;
+  for (int k = 0; k < 3; ++k) diagonal += std::pow(bounds.maxValues[k] - bounds.minValues[k], 2);
+  diagonal = std::sqrt(diagonal);
+  for (int f = 0; f <= c.lastFrame; ++f) {
+    const auto want = gltf_reference::SkinnedPositions(input, gltf_character::kBodyNode, c.animation, f / c.fps);
+    const auto got = gltf_reference::SkinnedPositions(output, body, 0, f / c.fps);
+    ASSERT_EQ(got.size(), want.size()) << "vertices stay one to one";
+    double worst = 0.0;
+    for (std::size_t v = 0; v < got.size(); ++v)
+      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::fabs(got[v][k] - want[v][k]));
+    EXPECT_LT(worst, 1e-4 * diagonal) << "frame " << f;
+  }
+  EXPECT_GLTF_VALID(dir.Path() / "out/character.glb");
+}
+
+INSTANTIATE_TEST_SUITE_P(Character, SkinnedRoundTrip, ::testing::ValuesIn(kRoundTrips),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// An OBJ mesh's texture coordinates and material reach both glTF forms (v flipped to glTF's
+// downward v), and the files stay valid.
+TEST(ObjSurfaceToGltf, TexCoordsAndMaterialComeThrough) {
+  TempDir dir;
+  dir.Write("m.mtl", "newmtl Cloth\nKd 0.2 0.4 0.6\n");
+  dir.Write("strip.obj",
+            "mtllib m.mtl\nv 0 0 0\nv 2 0 0\nv 4 0 0\nv 0 1 0\nv 2 1 0\nv 4 1 0\n"
+            "vt 0 0\nvt 0.5 0\nvt 1 0\nvt 0 0.25\nvt 0.5 0.25\nvt 1 0.25\n"
+            "usemtl Cloth\nf 1/1 2/2 5/5 4/4\nf 2/2 3/3 6/6 5/5\n");
+  dir.Write("scene.json", R"({"nodes": [
+    {"name": "Strip", "object": {"type": "mesh", "file": "strip.obj"},
+     "modifiers": [{"type": "Tessarin", "bones": [{"node": "B", "falloff": 4}]}]},
+    {"name": "B", "position": [2, 0.5, 0], "object": {"type": "dummy", "size": 1},
+     "keys": [{"frame": 0, "position": [2, 0.5, 0]}, {"frame": 3, "position": [2, 0.5, 1]}]}]})");
+  for (const char* format : {"glb", "skinned-glb"}) {
+    auto run = RunProgram(std::string("run scene.json --frames 0:3 --out out --format ") + format, dir.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string err, warn;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &err, &warn, (dir.Path() / "out/scene.glb").string())) << err;
+    const auto& prim = model.meshes.at(0).primitives.at(0);
+    ASSERT_EQ(prim.attributes.count("TEXCOORD_0"), 1u) << format;
+    const std::vector<double> uv = cli_test::ReadAccessor(model, prim.attributes.at("TEXCOORD_0"));
+    ASSERT_EQ(uv.size(), 12u);
+    EXPECT_NEAR(uv[2 * 4], 0.5, 1e-6) << format << ": vertex 4's u";
+    EXPECT_NEAR(uv[2 * 4 + 1], 0.75, 1e-6) << format << ": vertex 4's v, flipped";
+    ASSERT_GE(prim.material, 0) << format;
+    EXPECT_EQ(model.materials[prim.material].name, "Cloth");
+    EXPECT_NEAR(model.materials[prim.material].pbrMetallicRoughness.baseColorFactor[2], 0.6, 1e-6);
+    EXPECT_GLTF_VALID(dir.Path() / "out/scene.glb");
+  }
 }
 
 }  // namespace

@@ -54,6 +54,58 @@ TEST(ObjFile, RefusesFacesOfTooFewCorners) {
   }
 }
 
+// Every refusal names the file and, for a bad record, its line.
+struct BadObjCase {
+  const char* name;
+  const char* text;
+  const char* place;
+  const char* says;
+};
+
+const BadObjCase kBadObjs[] = {
+    {"ShortVertex", "v 0 0 0\nv 1 0\nv 1 1 0\nf 1 2 3\n", "line 2", "three numbers"},
+    {"TwoCornerFace", "v 0 0 0\nv 1 0 0\nv 1 1 0\n# a comment\nf 1 2\n", "line 5", "three corners"},
+    {"CornerPastTheVertices", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\ng second\nf 1 2 9\n", "line 6", "names no vertex"},
+    {"RelativeCornerBeforeTheFirst", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\nf -1 -2 -4\n", "line 5", "names no vertex"},
+    {"NoVertices", "# nothing\n", "", "no vertices"},
+};
+
+class BadObj : public ::testing::TestWithParam<BadObjCase> {};
+
+TEST_P(BadObj, IsRefusedWithFileAndLine) {
+  const BadObjCase& c = GetParam();
+  TempDir dir;
+  dir.Write("bad.obj", c.text);
+  try {
+    ReadObjFile(dir.Path() / "bad.obj");
+    FAIL() << "no error";
+  } catch (const SceneParseError& e) {
+    EXPECT_EQ(e.Error().place, c.place);
+    EXPECT_NE(e.Error().Text().find((dir.Path() / "bad.obj").string()), std::string::npos) << e.Error().Text();
+    EXPECT_NE(e.Error().Text().find(c.says), std::string::npos) << e.Error().Text();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ObjFile, BadObj, ::testing::ValuesIn(kBadObjs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ObjFile, TexCoordsOfEachVertexsFirstCornerAndTheFirstMaterial) {
+  TempDir dir;
+  dir.Write("m.mtl", "newmtl Skin\nKd 0.8 0.5 0.25\nd 1\n");
+  dir.Write("q.obj",
+            "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvt 0.5 0.5\n"
+            "usemtl Skin\nf 1/1 2/2 3/3\nf 1/5 3/5 4/4\n");
+  ObjMesh m = ReadObjMesh(dir.Path() / "q.obj");
+  ASSERT_EQ(m.mesh.VertexCount(), 4);
+  ASSERT_EQ(m.surface.uvs.size(), 4u);
+  const std::array<std::array<float, 2>, 4> want = {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}};
+  for (int v = 0; v < 4; ++v) EXPECT_EQ(m.surface.uvs[v], want[v]) << "vertex " << v;
+  ASSERT_TRUE(m.surface.material);
+  EXPECT_EQ(m.surface.material->name, "Skin");
+  EXPECT_FLOAT_EQ(m.surface.material->baseColor[1], 0.5f);
+  EXPECT_EQ(m.mesh.faces[1], (std::vector<int>{0, 2, 3}));
+}
+
 TEST(GlbFile, LoadsBackWithVerticesTargetsAndAnimation) {
   TempDir dir;
   GlbMeshTrack track;
