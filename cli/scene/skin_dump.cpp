@@ -118,7 +118,7 @@ json SkinJson(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
       for (int v = 0; v < table.vertexCount; ++v) {
         for (int b = 0; b < table.boneCount; ++b) row[b] = editor.WeightOf(b, v);
         json entries = json::array();
-        for (const BoneWeight& e : TopWeights(row.data(), table.boneCount, options.top))
+        for (const StrongWeight& e : TopWeights(row.data(), table.boneCount, options.top))
           entries.push_back({{"bone", NameOf(table.bones[e.bone]->node)}, {"index", e.bone}, {"weight", Clean(e.weight)}});
         rows.push_back(entries);
       }

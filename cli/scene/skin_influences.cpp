@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cassert>
 
-std::vector<BoneWeight> TopWeights(const float* row, int boneCount, int n, float threshold) {
-  std::vector<BoneWeight> out;
+std::vector<StrongWeight> TopWeights(const float* row, int boneCount, int n, float threshold) {
+  std::vector<StrongWeight> out;
   if (n <= 0) return out;
   out.reserve(std::size_t(n) + 1);
   for (int b = 0; b < boneCount; ++b) {
     const float w = row[b];
     if (!(w > threshold)) continue;
     // Insertion keeps the list sorted; a later bone goes after earlier bones of equal weight.
-    auto at = std::find_if(out.begin(), out.end(), [&](const BoneWeight& e) { return e.weight < w; });
+    auto at = std::find_if(out.begin(), out.end(), [&](const StrongWeight& e) { return e.weight < w; });
     if (at == out.end() && int(out.size()) >= n) continue;
-    out.insert(at, BoneWeight{b, w});
+    out.insert(at, StrongWeight{b, w});
     if (int(out.size()) > n) out.pop_back();
   }
   return out;
@@ -27,7 +27,7 @@ SkinInfluences LimitInfluences(const std::vector<float>& weights, int boneCount,
   out.joints.assign(std::size_t(vertexCount) * width, 0);
   out.weights.assign(std::size_t(vertexCount) * width, 0.0f);
   for (int v = 0; v < vertexCount; ++v) {
-    std::vector<BoneWeight> top = TopWeights(&weights[std::size_t(v) * boneCount], boneCount, width, threshold);
+    std::vector<StrongWeight> top = TopWeights(&weights[std::size_t(v) * boneCount], boneCount, width, threshold);
     std::uint16_t* joints = &out.joints[std::size_t(v) * width];
     float* w = &out.weights[std::size_t(v) * width];
     if (top.empty()) {
@@ -37,7 +37,7 @@ SkinInfluences LimitInfluences(const std::vector<float>& weights, int boneCount,
       continue;
     }
     double sum = 0.0;
-    for (const BoneWeight& e : top) sum += e.weight;
+    for (const StrongWeight& e : top) sum += e.weight;
     // The strongest takes what the others leave, so the stored floats sum to 1 as closely as
     // floats can.
     float rest = 1.0f;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-struct BoneWeight {
+struct StrongWeight {
   int bone = 0;
   float weight = 0.0f;
 };
@@ -13,7 +13,7 @@ struct BoneWeight {
 // The n largest weights of one vertex's row (boneCount weights), strongest first; among equal
 // weights the lower bone index comes first. Weights at or below threshold are left out, so the
 // result may hold fewer than n entries.
-std::vector<BoneWeight> TopWeights(const float* row, int boneCount, int n, float threshold = 0.0f);
+std::vector<StrongWeight> TopWeights(const float* row, int boneCount, int n, float threshold = 0.0f);
 
 // Fixed-width influences of every vertex for a skin: joints and weights each hold
 // vertexCount × width entries, vertex-major. Each vertex's weights are its `width` largest above
