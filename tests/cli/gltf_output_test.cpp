@@ -324,7 +324,9 @@ TEST_P(WeightColours, SelectedBonesWeightsAreWrittenAsColor0) {
 
   auto dump = RunProgram("dump scene.json --json" + flag, dir.Path());
   ASSERT_EQ(dump.exitCode, 0) << dump.err;
-  for (const auto& bone : nlohmann::json::parse(dump.out)["skins"][0]["bones"])
+  // Kept in a variable: a range-for over a member of a temporary would read freed memory.
+  const nlohmann::json parsed = nlohmann::json::parse(dump.out);
+  for (const auto& bone : parsed["skins"][0]["bones"])
     EXPECT_EQ(bone["selected"].get<bool>(), bone["node"] == c.bone) << bone["node"];
 }
 
