@@ -117,7 +117,7 @@ private:
     }
   }
 
-  void ReadTransform(int index, NodeSpec& spec) const {
+  void ReadTransform(int index, NodeSpec& node) const {
     const tinygltf::Node& n = model_.nodes[index];
     const std::string place = "/nodes/" + std::to_string(index);
     auto finite = [&](const std::vector<double>& v, const char* what) {
@@ -131,25 +131,25 @@ private:
       if (std::fabs(local.Determinant()) < 1e-30f) Fail(place + "/matrix", "cannot be inverted");
       TransformTrack parts;
       parts.SetLocal(0, local, false);
-      spec.position = parts.position;
-      spec.rotation = parts.rotation;
-      spec.scale = parts.scale;
+      node.position = parts.position;
+      node.rotation = parts.rotation;
+      node.scale = parts.scale;
       return;
     }
     if (!n.translation.empty()) {
       if (n.translation.size() != 3) Fail(place + "/translation", "must hold 3 numbers");
       finite(n.translation, "translation");
-      spec.position = HostPoint(n.translation[0], n.translation[1], n.translation[2]);
+      node.position = HostPoint(n.translation[0], n.translation[1], n.translation[2]);
     }
     if (!n.rotation.empty()) {
       if (n.rotation.size() != 4) Fail(place + "/rotation", "must hold 4 numbers");
       finite(n.rotation, "rotation");
-      spec.rotation = HostQuat(n.rotation[0], n.rotation[1], n.rotation[2], n.rotation[3]);
+      node.rotation = HostQuat(n.rotation[0], n.rotation[1], n.rotation[2], n.rotation[3]);
     }
     if (!n.scale.empty()) {
       if (n.scale.size() != 3) Fail(place + "/scale", "must hold 3 numbers");
       finite(n.scale, "scale");
-      spec.scale = HostScale(n.scale[0], n.scale[1], n.scale[2]);
+      node.scale = HostScale(n.scale[0], n.scale[1], n.scale[2]);
     }
   }
 

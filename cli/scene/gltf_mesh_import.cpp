@@ -288,9 +288,9 @@ void GltfMeshImport::AddJoints(std::vector<NodeSpec>& nodes) {
   for (int s : usedSkins_) {
     const Skin& skin = skins_.at(s);
     for (std::size_t j = 0; j < skin.joints.size(); ++j) {
-      NodeSpec& spec = nodes[skin.joints[j]];
-      if (spec.object) continue;  // a mesh, or the helper of an earlier skin
-      spec.object = MakeGltfJoint(JointBox(skin, j));
+      NodeSpec& jointNode = nodes[skin.joints[j]];
+      if (jointNode.object) continue;  // a mesh, or the helper of an earlier skin
+      jointNode.object = MakeGltfJoint(JointBox(skin, j));
     }
   }
 }
