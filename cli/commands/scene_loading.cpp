@@ -29,7 +29,7 @@ bool OpenPlugin(LoadedScene& scene, std::ostream& err) {
 
 bool Build(LoadedScene& scene, std::ostream& err) {
   SceneError error;
-  if (!BuildScene(scene.description, error)) {
+  if (!BuildSceneOnce(scene.description, error)) {
     ReportFailure(err, error.Text());
     return false;
   }

@@ -86,8 +86,10 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
                       " vertices are too many for one .glb file (at most " + std::to_string(kMaxGlbFrames) +
                       " frames and " + std::to_string(long(kMaxGlbFrameVertices)) +
                       " vertex positions in all): write OBJ frames (--format obj) or a shorter range");
-        track.triangles = SnapshotTriangles(snap);
-        track.colors = snap.colors;
+        if (options.format == OutputFormat::Glb) {  // OBJ frames are written from the snapshot alone
+          track.triangles = SnapshotTriangles(snap);
+          track.colors = snap.colors;
+        }
         if (auto it = options.surfaces.find(track.name); it != options.surfaces.end() && it->second)
           track.surface = *it->second;
       } else if (snap.VertexCount() != counts[n]) {

@@ -1,5 +1,6 @@
 // Object classes with geometry: meshes given inline or by an OBJ file, the primitives, splines.
 
+#include <cassert>
 #include <limits>
 #include <new>
 
@@ -16,16 +17,23 @@ constexpr long long kMaxVertices = 50'000'000;
 class MeshObjectSpec : public ObjectSpec {
 public:
   MeshObjectSpec(PolyMesh mesh, MeshKind kind, MeshSurface surface = {})
-      : mesh_(std::move(mesh)), kind_(kind), surface_(std::move(surface)) {}
+      : mesh_(std::move(mesh)), vertexCount_(mesh_.VertexCount()), kind_(kind), surface_(std::move(surface)) {}
   Object* Create(BuildContext& ctx) const override {
     (void)ctx;
+    assert(!released_ && "the mesh was released after the object was made");
     return CreateMeshObject(mesh_, kind_);
   }
-  std::optional<int> VertexCount() const override { return mesh_.VertexCount(); }
+  std::optional<int> VertexCount() const override { return vertexCount_; }
   const MeshSurface* Surface() const override { return surface_.Empty() ? nullptr : &surface_; }
+  void ReleaseGeometry() override {
+    mesh_ = PolyMesh();
+    released_ = true;
+  }
 
 private:
   PolyMesh mesh_;
+  int vertexCount_;
+  bool released_ = false;
   MeshKind kind_;
   MeshSurface surface_;
 };
@@ -114,7 +122,7 @@ std::unique_ptr<ObjectSpec> ReadMesh(const JsonView& json, const ClassReadContex
         std::vector<int> corners;
         for (std::size_t k = 0; k < face.Size(); ++k)
           corners.push_back(static_cast<int>(face[k].AsInteger(0, mesh.VertexCount() - 1)));
-        mesh.faces.push_back(std::move(corners));
+        mesh.AddFace(corners);
       }
     }
   }

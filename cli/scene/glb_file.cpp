@@ -64,6 +64,18 @@ void AddTrack(tinygltf::Model& model, const GlbMeshTrack& track, int timesAccess
   animation.channels.push_back(channel);
 }
 
+// The bytes AddTrack puts into the buffer for the track (views padded to four bytes), so that the
+// buffer is sized once: grown view by view it would pass through twice its final size.
+std::size_t TrackBytes(const GlbMeshTrack& track) {
+  const std::size_t vertices = track.frames[0].size(), frames = track.frames.size();
+  std::size_t bytes = 2 * vertices * sizeof(Point3) + track.triangles.size() * sizeof(std::uint32_t);  // base, normals, indices
+  if (track.surface.uvs.size() == vertices) bytes += vertices * 2 * sizeof(float);
+  if (track.colors.size() == vertices) bytes += vertices * sizeof(Point3);
+  bytes += frames * 2 * vertices * sizeof(Point3);  // each target's positions and normals
+  bytes += frames * frames * sizeof(float);         // the weights
+  return bytes + 4 * (6 + 2 * frames);              // padding before each view
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> Triangulate(const std::vector<std::vector<int>>& faces) {
@@ -102,6 +114,9 @@ bool WriteGlbFile(const std::filesystem::path& path, const std::vector<GlbMeshTr
     if (f > 0 && !(times[f] > times[f - 1]))
       return fail("frame " + std::to_string(firstFrame) + " lies too far from 0 s for a .glb to tell its frames apart");
   }
+  std::size_t bytes = times.size() * sizeof(float);
+  for (const auto& t : tracks) bytes += TrackBytes(t);
+  model.buffers[0].data.reserve(bytes);
   const int timesAccessor = AddTimes(model, times);
   const char* mode = interpolation == GlbInterpolation::Step ? "STEP" : "LINEAR";
   for (const auto& t : tracks) AddTrack(model, t, timesAccessor, mode);

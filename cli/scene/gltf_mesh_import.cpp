@@ -186,13 +186,13 @@ GltfMeshImport::Primitive GltfMeshImport::ReadPrimitive(int mesh, int primitive,
   if (corners.size() % 3 != 0)
     Fail(place, meshName + " primitive " + std::to_string(primitive) + " has " + std::to_string(corners.size()) +
                     " corners, not a whole number of triangles");
-  out.mesh.faces.reserve(corners.size() / 3);
+  out.mesh.ReserveFaces(corners.size() / 3, corners.size());
   for (std::size_t c = 0; c < corners.size(); c += 3) {
     for (int k = 0; k < 3; ++k)
       if (corners[c + k] >= double(n))
         Fail(place + "/indices", "index " + std::to_string(std::uint64_t(corners[c + k])) + " is past the " +
                                      std::to_string(n) + " vertices");
-    out.mesh.faces.push_back({int(corners[c]), int(corners[c + 1]), int(corners[c + 2])});
+    out.mesh.AddFace({int(corners[c]), int(corners[c + 1]), int(corners[c + 2])});
   }
   if (skin) ReadInfluences(model_, mesh, primitive, *skin, skinIndex, n, out);
   return out;

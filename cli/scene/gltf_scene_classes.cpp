@@ -1,6 +1,7 @@
 #include "cli/scene/gltf_scene_classes.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "cli/scene/scene_builder.h"
 #include "cli/scene/skin_access.h"
@@ -13,12 +14,21 @@ namespace {
 
 class MeshSpec : public ObjectSpec {
 public:
-  explicit MeshSpec(PolyMesh mesh) : mesh_(std::move(mesh)) {}
-  Object* Create(BuildContext&) const override { return CreateMeshObject(mesh_, MeshKind::Tri); }
-  std::optional<int> VertexCount() const override { return mesh_.VertexCount(); }
+  explicit MeshSpec(PolyMesh mesh) : mesh_(std::move(mesh)), vertexCount_(mesh_.VertexCount()) {}
+  Object* Create(BuildContext&) const override {
+    assert(!released_ && "the mesh was released after the object was made");
+    return CreateMeshObject(mesh_, MeshKind::Tri);
+  }
+  std::optional<int> VertexCount() const override { return vertexCount_; }
+  void ReleaseGeometry() override {
+    mesh_ = PolyMesh();
+    released_ = true;
+  }
 
 private:
   PolyMesh mesh_;
+  int vertexCount_;
+  bool released_ = false;
 };
 
 class JointSpec : public ObjectSpec {

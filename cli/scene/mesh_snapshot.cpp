@@ -20,6 +20,13 @@ void AddValidFace(MeshSnapshot& out, const Corners& corners, int count) {
   out.faceStarts.push_back(static_cast<int>(out.faceVertices.size()));
 }
 
+// Room for faces faces of corners corners in all: the arrays of a big mesh grown face by face
+// would reach up to twice their size.
+void ReserveFaces(MeshSnapshot& out, std::size_t faces, std::size_t corners) {
+  out.faceStarts.reserve(faces + 1);
+  out.faceVertices.reserve(corners);
+}
+
 // Colour of vertex v from colour c of a per-corner map; corners outside either array are skipped.
 void SpreadColor(MeshSnapshot& out, const std::vector<Point3>& colours, long long v, long long c) {
   if (v >= 0 && v < out.VertexCount() && c >= 0 && c < static_cast<long long>(colours.size())) out.colors[v] = colours[c];
@@ -27,6 +34,7 @@ void SpreadColor(MeshSnapshot& out, const std::vector<Point3>& colours, long lon
 
 void FromTri(const Mesh& mesh, MeshSnapshot& out, bool faces) {
   out.positions.assign(mesh.verts.begin(), mesh.verts.end());
+  if (faces) ReserveFaces(out, mesh.faces.size(), 3 * mesh.faces.size());
   if (faces)
     for (const Face& f : mesh.faces) AddValidFace(out, f.v, 3);
   if (!mesh.mapSupport(0)) return;
@@ -38,8 +46,12 @@ void FromTri(const Mesh& mesh, MeshSnapshot& out, bool faces) {
 void FromPoly(const MNMesh& mesh, MeshSnapshot& out, bool faces) {
   out.positions.resize(mesh.v.size());
   for (std::size_t i = 0; i < mesh.v.size(); ++i) out.positions[i] = mesh.v[i].p;
-  if (faces)
+  if (faces) {
+    std::size_t corners = 0;
+    for (const MNFace& f : mesh.f) corners += f.vtx.size();
+    ReserveFaces(out, mesh.f.size(), corners);
     for (const MNFace& f : mesh.f) AddValidFace(out, f.vtx, f.deg());
+  }
   if (!mesh.hasVertexColors) return;
   const MNMap& map = mesh.vertexColors;
   out.colors.assign(out.positions.size(), kWhite);
@@ -52,6 +64,7 @@ void FromPoly(const MNMesh& mesh, MeshSnapshot& out, bool faces) {
 void FromPatch(const PatchMesh& patch, MeshSnapshot& out, bool faces) {
   out.positions.resize(patch.verts.size());
   for (std::size_t i = 0; i < patch.verts.size(); ++i) out.positions[i] = patch.verts[i].p;
+  if (faces) ReserveFaces(out, patch.patches.size(), 4 * patch.patches.size());
   if (faces)
     for (const Patch& p : patch.patches) AddValidFace(out, p.v, p.type == 3 ? 3 : 4);
   if (patch.hasVertexColors && patch.vertexColors.size() == patch.verts.size()) out.colors = patch.vertexColors;
@@ -104,6 +117,7 @@ bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* erro
 
 std::vector<std::uint32_t> SnapshotTriangles(const MeshSnapshot& mesh) {
   std::vector<std::uint32_t> out;
+  out.reserve(3 * (mesh.faceVertices.size() - 2 * std::size_t(mesh.FaceCount())));  // a fan of n corners: n - 2 triangles
   for (int f = 0; f < mesh.FaceCount(); ++f) {
     const std::span<const int> face = mesh.Face(f);
     for (std::size_t i = 1; i + 1 < face.size(); ++i)

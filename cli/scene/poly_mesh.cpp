@@ -6,19 +6,27 @@ namespace {
 
 // Triangles of a polygon as a fan from its first corner: (0, i, i + 1).
 template <class Emit>
-void Fan(const std::vector<int>& face, Emit emit) {
+void Fan(std::span<const int> face, Emit emit) {
   for (std::size_t i = 1; i + 1 < face.size(); ++i) emit(face[0], face[i], face[i + 1]);
+}
+
+// The number of triangles the faces fan into.
+std::size_t FanCount(const PolyMesh& mesh) {
+  std::size_t n = 0;
+  for (int f = 0; f < mesh.FaceCount(); ++f) n += mesh.Face(f).size() - 2;
+  return n;
 }
 
 TriObject* MakeTri(const PolyMesh& mesh) {
   TriObject* tri = CreateNewTriObject();
   tri->mesh.verts = mesh.vertices;
-  for (const auto& face : mesh.faces) {
-    Fan(face, [&](int a, int b, int c) {
-      Face f;
-      f.setVerts(a, b, c);
-      f.setEdgeVisFlags(1, 1, 1);
-      tri->mesh.faces.push_back(f);
+  tri->mesh.faces.reserve(FanCount(mesh));  // exactly: a big mesh should not carry spare capacity
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    Fan(mesh.Face(f), [&](int a, int b, int c) {
+      Face face;
+      face.setVerts(a, b, c);
+      face.setEdgeVisFlags(1, 1, 1);
+      tri->mesh.faces.push_back(face);
     });
   }
   return tri;
@@ -28,7 +36,11 @@ PolyObject* MakePoly(const PolyMesh& mesh) {
   PolyObject* poly = CreateEditablePolyObject();
   poly->mm.setNumVerts(mesh.VertexCount());
   for (int i = 0; i < mesh.VertexCount(); ++i) poly->mm.P(i) = mesh.vertices[i];
-  for (const auto& face : mesh.faces) poly->mm.f.push_back(MNFace{face});
+  poly->mm.f.reserve(std::size_t(mesh.FaceCount()));
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    const std::span<const int> face = mesh.Face(f);
+    poly->mm.f.push_back(MNFace{std::vector<int>(face.begin(), face.end())});
+  }
   return poly;
 }
 
@@ -45,7 +57,8 @@ PatchObject* MakePatch(const PolyMesh& mesh) {
     for (int v : corners) p.v[k++] = v;
     patch->patch.patches.push_back(p);
   };
-  for (const auto& face : mesh.faces) {
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    const std::span<const int> face = mesh.Face(f);
     if (face.size() == 4) add({face[0], face[1], face[2], face[3]});
     else Fan(face, [&](int a, int b, int c) { add({a, b, c}); });
   }
@@ -53,6 +66,17 @@ PatchObject* MakePatch(const PolyMesh& mesh) {
 }
 
 }  // namespace
+
+void PolyMesh::AddFace(std::span<const int> corners) {
+  if (faceStarts.empty()) faceStarts.push_back(0);
+  faceVertices.insert(faceVertices.end(), corners.begin(), corners.end());
+  faceStarts.push_back(static_cast<int>(faceVertices.size()));
+}
+
+void PolyMesh::ReserveFaces(std::size_t faces, std::size_t corners) {
+  faceStarts.reserve(faceStarts.size() + faces + (faceStarts.empty() ? 1 : 0));
+  faceVertices.reserve(faceVertices.size() + corners);
+}
 
 bool ParseMeshKind(const std::string& text, MeshKind& kind) {
   if (text == "tri") kind = MeshKind::Tri;

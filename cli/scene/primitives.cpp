@@ -41,9 +41,8 @@ void AddWall(PolyMesh& mesh, int first, int sides, int heightSegments, bool inwa
   auto at = [&](int i, int j) { return first + i * sides + (j % sides); };
   for (int i = 0; i < heightSegments; ++i) {
     for (int j = 0; j < sides; ++j) {
-      std::vector<int> q{at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)};
-      if (inward) q = {q[3], q[2], q[1], q[0]};
-      mesh.faces.push_back(std::move(q));
+      if (inward) mesh.AddFace({at(i + 1, j), at(i + 1, j + 1), at(i, j + 1), at(i, j)});
+      else mesh.AddFace({at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)});
     }
   }
 }
@@ -91,9 +90,9 @@ PolyMesh MakeBox(const Point3& size, const int segs[3]) {
             l[v] = j + dj;
             return vertex(l);
           };
-          std::vector<int> q{corner(0, 0), corner(1, 0), corner(1, 1), corner(0, 1)};
+          std::array<int, 4> q{corner(0, 0), corner(1, 0), corner(1, 1), corner(0, 1)};
           if (!side) q = {q[3], q[2], q[1], q[0]};
-          mesh.faces.push_back(std::move(q));
+          mesh.AddFace(q);
         }
       }
     }
@@ -116,10 +115,10 @@ PolyMesh MakeSphere(float radius, int segments) {
   const int south = mesh.VertexCount();
   mesh.vertices.emplace_back(0.0f, 0.0f, -radius);
   auto at = [&](int ring, int j) { return 1 + (ring - 1) * segments + (j % segments); };
-  for (int j = 0; j < segments; ++j) mesh.faces.push_back({0, at(1, j), at(1, j + 1)});
+  for (int j = 0; j < segments; ++j) mesh.AddFace({0, at(1, j), at(1, j + 1)});
   for (int b = 1; b + 1 < bands; ++b)
-    for (int j = 0; j < segments; ++j) mesh.faces.push_back({at(b, j), at(b + 1, j), at(b + 1, j + 1), at(b, j + 1)});
-  for (int j = 0; j < segments; ++j) mesh.faces.push_back({south, at(bands - 1, j + 1), at(bands - 1, j)});
+    for (int j = 0; j < segments; ++j) mesh.AddFace({at(b, j), at(b + 1, j), at(b + 1, j + 1), at(b, j + 1)});
+  for (int j = 0; j < segments; ++j) mesh.AddFace({south, at(bands - 1, j + 1), at(bands - 1, j)});
   return mesh;
 }
 
@@ -133,8 +132,8 @@ PolyMesh MakeCylinder(float radius, float height, int sides, int heightSegments,
     mesh.vertices.emplace_back(0.0f, 0.0f, height);
     for (int j = 0; j < sides; ++j) {
       int j1 = (j + 1) % sides;
-      mesh.faces.push_back({bottom, j1, j});
-      mesh.faces.push_back({top, last + j, last + j1});
+      mesh.AddFace({bottom, j1, j});
+      mesh.AddFace({top, last + j, last + j1});
     }
   }
   OrientAll(mesh, axis);
@@ -150,8 +149,8 @@ PolyMesh MakeTube(float radius, float innerRadius, float height, int sides, int 
   const int top = heightSegments * sides;
   for (int j = 0; j < sides; ++j) {
     int j1 = (j + 1) % sides;
-    mesh.faces.push_back({outer + j, inner + j, inner + j1, outer + j1});
-    mesh.faces.push_back({outer + top + j, outer + top + j1, inner + top + j1, inner + top + j});
+    mesh.AddFace({outer + j, inner + j, inner + j1, outer + j1});
+    mesh.AddFace({outer + top + j, outer + top + j1, inner + top + j1, inner + top + j});
   }
   OrientAll(mesh, axis);
   return mesh;

@@ -16,7 +16,9 @@ std::wstring Wide(const std::string& utf8) {
 
 class Builder {
 public:
-  explicit Builder(const SceneDescription& scene) : scene_(scene), ctx_(scene) {}
+  // With releaseGeometry, each object spec lets go of its geometry once its object exists.
+  Builder(const SceneDescription& scene, bool releaseGeometry)
+      : scene_(scene), ctx_(scene), releaseGeometry_(releaseGeometry) {}
 
   // Where building is, for a failure the plug-in or the allocator throws.
   const std::string& Place() const { return place_; }
@@ -104,6 +106,7 @@ private:
     if (!parsed.object) return stack;
     Object* obj = parsed.object->Create(ctx_);
     objects_[i] = obj;
+    if (releaseGeometry_) parsed.object->ReleaseGeometry();
     if (parsed.modifiers.empty()) {
       node->SetObjectRef(obj);
       return stack;
@@ -127,6 +130,7 @@ private:
 
   const SceneDescription& scene_;
   BuildContext ctx_;
+  bool releaseGeometry_;
   std::string place_;  // a JSON pointer
   std::string stage_;
   std::vector<int> parents_;          // the parent's index per described node, -1 for the root
@@ -156,9 +160,11 @@ TimeValue FrameToTicks(double frame, int frameRate) {
 
 double TicksToFrame(TimeValue ticks, int frameRate) { return double(ticks) / TicksPerFrame(frameRate); }
 
-bool BuildScene(const SceneDescription& scene, SceneError& error) {
+namespace {
+
+bool Build(const SceneDescription& scene, SceneError& error, bool releaseGeometry) {
   TheHost().ResetScene();
-  Builder builder(scene);
+  Builder builder(scene, releaseGeometry);
   try {
     builder.Run();
     return true;
@@ -172,3 +178,9 @@ bool BuildScene(const SceneDescription& scene, SceneError& error) {
   TheHost().ResetScene();
   return false;
 }
+
+}  // namespace
+
+bool BuildScene(const SceneDescription& scene, SceneError& error) { return Build(scene, error, false); }
+
+bool BuildSceneOnce(SceneDescription& scene, SceneError& error) { return Build(scene, error, true); }

@@ -38,3 +38,7 @@ double TicksToFrame(TimeValue ticks, int frameRate);
 // node by node and bottom of each stack first. False with error set when the plug-in refuses
 // something; the scene is then reset again.
 bool BuildScene(const SceneDescription& scene, SceneError& error);
+// The same for a description built once: each object's geometry is released as soon as its host
+// object exists (ObjectSpec::ReleaseGeometry), so that a big mesh is not held twice while the
+// scene is built and run. The description cannot be built again.
+bool BuildSceneOnce(SceneDescription& scene, SceneError& error);

@@ -32,6 +32,10 @@ public:
   // Texture coordinates and material the mesh brings from its file, for the glTF outputs; none
   // when it brings neither.
   virtual const MeshSurface* Surface() const { return nullptr; }
+  // Frees what only Create needs (a mesh's vertices and faces), keeping VertexCount() and
+  // Surface(), once the host object exists: a big mesh should not stay beside the host's copy.
+  // Create must not be called again.
+  virtual void ReleaseGeometry() {}
   // Called once every node, object and modifier of the scene exists, at the scene's current
   // time, before the node's modifiers finish: what refers to other nodes' objects or modifiers.
   virtual void Finish(BuildContext& ctx, INode& node, Object& object) const {

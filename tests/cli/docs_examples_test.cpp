@@ -62,7 +62,8 @@ std::string ArmExample() { return BlocksOf("docs/scene-format.md", "json").at(0)
 // `change` the largest departure from 1 either way.
 double WorstStretch(const PolyMesh& rest, const PolyMesh& moved, bool change = false) {
   double worst = 0.0;
-  for (const auto& face : rest.faces) {
+  for (int f = 0; f < rest.FaceCount(); ++f) {
+    const std::span<const int> face = rest.Face(f);
     for (std::size_t i = 0; i < face.size(); ++i) {
       const int a = face[i], b = face[(i + 1) % face.size()];
       const double before = Length(rest.vertices[a] - rest.vertices[b]);

@@ -14,6 +14,12 @@ namespace {
 
 using cli_test::TempDir;
 
+std::vector<std::vector<int>> FacesOf(const PolyMesh& m) {
+  std::vector<std::vector<int>> out;
+  for (int f = 0; f < m.FaceCount(); ++f) out.emplace_back(m.Face(f).begin(), m.Face(f).end());
+  return out;
+}
+
 MeshSnapshot Quad() {
   MeshSnapshot m;
   m.positions = {Point3(0, 0, 0), Point3(1, 0, 0), Point3(1, 1, 0), Point3(0, 1, 0)};
@@ -32,15 +38,14 @@ TEST(ObjFile, WritesAndReadsBackPositionsFacesAndColours) {
   PolyMesh back = ReadObjFile(dir.Path() / "q.obj");
   ASSERT_EQ(back.VertexCount(), 4);
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(ExpectPoint3Near(back.vertices[i], m.positions[i], 0.0f));
-  EXPECT_EQ(back.faces, (std::vector<std::vector<int>>{{0, 1, 2, 3}}));
+  EXPECT_EQ(FacesOf(back), (std::vector<std::vector<int>>{{0, 1, 2, 3}}));
 }
 
 TEST(ObjFile, ReadsCornerFormsAndRelativeIndices) {
   TempDir dir;
   dir.Write("f.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvn 0 0 1\nf 1/1/1 2//1 -2 -1/3\ng part\nf 1 2 3\n");
   PolyMesh m = ReadObjFile(dir.Path() / "f.obj");
-  ASSERT_EQ(m.faces.size(), 2u);
-  EXPECT_EQ(m.faces[0], (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(FacesOf(m), (std::vector<std::vector<int>>{{0, 1, 2, 3}, {0, 1, 2}}));
 }
 
 TEST(ObjFile, RefusesFacesOfTooFewCorners) {
@@ -68,6 +73,10 @@ const BadObjCase kBadObjs[] = {
     {"CornerPastTheVertices", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\ng second\nf 1 2 9\n", "line 6", "names no vertex"},
     {"RelativeCornerBeforeTheFirst", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\nf -1 -2 -4\n", "line 5", "names no vertex"},
     {"NoVertices", "# nothing\n", "", "no vertices"},
+    {"ZeroCorner", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 0 1 2\n", "line 4", "\"0\" has an index of 0"},
+    {"ZeroTexCoord", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nf 1/1 2/0 3/1\n", "line 5", "\"2/0\" has an index of 0"},
+    {"ZeroNormal", "v 0 0 0\nv 1 0 0\nv 1 1 0\nvn 0 0 1\nf 1//1 2//1 3//0\n", "line 5", "\"3//0\" has an index of 0"},
+    {"ZeroInALine", "v 0 0 0\nv 1 0 0\nl 1 0\n", "line 3", "of an \"l\" record has an index of 0"},
 };
 
 class BadObj : public ::testing::TestWithParam<BadObjCase> {};
@@ -103,8 +112,47 @@ TEST(ObjFile, TexCoordsOfEachVertexsFirstCornerAndTheFirstMaterial) {
   ASSERT_TRUE(m.surface.material);
   EXPECT_EQ(m.surface.material->name, "Skin");
   EXPECT_FLOAT_EQ(m.surface.material->baseColor[1], 0.5f);
-  EXPECT_EQ(m.mesh.faces[1], (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(FacesOf(m.mesh), (std::vector<std::vector<int>>{{0, 1, 2}, {0, 2, 3}}));
 }
+
+// Files read as they are meant: corners naming vertices given later, texture coordinates counted
+// back, and the first face's material however the records around it are laid out.
+struct GoodObjCase {
+  const char* name;
+  const char* text;
+  const char* mtl;  // written as m.mtl beside the file; null for none
+  std::vector<std::vector<int>> faces;
+  std::vector<std::array<float, 2>> uvs;  // empty when the mesh should carry none
+  const char* material;                   // "" when it should have none
+};
+
+const GoodObjCase kGoodObjs[] = {
+    {"CornersBeforeTheirVertices", "f 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", nullptr, {{0, 1, 2}}, {}, ""},
+    {"TexCoordsCountedBack", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nf 1/-3 2/-2 3/-1\n",
+     nullptr, {{0, 1, 2}}, {{0, 0}, {1, 0}, {1, 1}, {0, 0}}, ""},
+    {"MaterialOfALaterFace", "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nusemtl Skin\nf 3 2 1\n",
+     "newmtl Skin\nKd 1 0 0\n", {{0, 1, 2}, {2, 1, 0}}, {}, "Skin"},
+    {"MaterialNameBeforeSpaces", "mtllib m.mtl\nusemtl Skin  \nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n",
+     "newmtl Skin\nKd 1 0 0\n", {{0, 1, 2}}, {}, "Skin"},
+    {"UnknownMaterial", "mtllib m.mtl\nusemtl Bone\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "newmtl Skin\n",
+     {{0, 1, 2}}, {}, ""},
+};
+
+class GoodObj : public ::testing::TestWithParam<GoodObjCase> {};
+
+TEST_P(GoodObj, IsReadAsWritten) {
+  const GoodObjCase& c = GetParam();
+  TempDir dir;
+  if (c.mtl) dir.Write("m.mtl", c.mtl);
+  dir.Write("g.obj", c.text);
+  const ObjMesh m = ReadObjMesh(dir.Path() / "g.obj");
+  EXPECT_EQ(FacesOf(m.mesh), c.faces);
+  EXPECT_EQ(m.surface.uvs, c.uvs);
+  EXPECT_EQ(m.surface.material ? m.surface.material->name : std::string(), c.material);
+}
+
+INSTANTIATE_TEST_SUITE_P(ObjFile, GoodObj, ::testing::ValuesIn(kGoodObjs),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GlbFile, LoadsBackWithVerticesTargetsAndAnimation) {
   TempDir dir;

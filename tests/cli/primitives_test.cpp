@@ -17,8 +17,9 @@ constexpr double kPi = std::numbers::pi;
 // Volume enclosed by a closed mesh of outward faces (divergence theorem over fanned triangles).
 double SignedVolume(const PolyMesh& m) {
   double v = 0.0;
-  for (const auto& f : m.faces)
-    for (std::size_t i = 1; i + 1 < f.size(); ++i) {
+  for (int k = 0; k < m.FaceCount(); ++k)
+    for (std::size_t i = 1, n = m.Face(k).size(); i + 1 < n; ++i) {
+      const std::span<const int> f = m.Face(k);
       const Point3 &a = m.vertices[f[0]], &b = m.vertices[f[i]], &c = m.vertices[f[i + 1]];
       v += DotProd(a, CrossProd(b, c)) / 6.0;
     }
@@ -28,8 +29,8 @@ double SignedVolume(const PolyMesh& m) {
 // Every edge of a closed, consistently oriented surface is used once in each direction.
 bool ClosedAndConsistent(const PolyMesh& m) {
   std::map<std::pair<int, int>, int> edges;
-  for (const auto& f : m.faces)
-    for (std::size_t i = 0; i < f.size(); ++i) ++edges[{f[i], f[(i + 1) % f.size()]}];
+  for (int k = 0; k < m.FaceCount(); ++k)
+    for (std::size_t i = 0, n = m.Face(k).size(); i < n; ++i) ++edges[{m.Face(k)[i], m.Face(k)[(i + 1) % n]}];
   for (const auto& [e, n] : edges) {
     auto back = edges.find({e.second, e.first});
     if (n != 1 || back == edges.end() || back->second != 1) return false;
@@ -50,7 +51,8 @@ class Primitives : public ::testing::TestWithParam<Primitive> {};
 TEST_P(Primitives, CountsFacesAndOrientation) {
   const Primitive& p = GetParam();
   EXPECT_EQ(p.mesh.VertexCount(), p.expectedVertices);
-  for (const auto& f : p.mesh.faces) {
+  for (int k = 0; k < p.mesh.FaceCount(); ++k) {
+    const std::span<const int> f = p.mesh.Face(k);
     ASSERT_GE(f.size(), 3u);
     for (int v : f) ASSERT_TRUE(v >= 0 && v < p.mesh.VertexCount());
   }

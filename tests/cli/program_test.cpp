@@ -102,7 +102,7 @@ TEST(Program, RunWritesOneObjPerFrame) {
   // Halfway, bone B has moved by half as much.
   PolyMesh mid = ReadObjFile(dir.Path() / "frames/Skin_0005.obj");
   ASSERT_EQ(mid.VertexCount(), cli_test::kHandRigVertices);
-  EXPECT_EQ(mid.faces.size(), 1u);
+  EXPECT_EQ(mid.FaceCount(), 1);
   for (int v = 0; v < cli_test::kHandRigVertices; ++v)
     EXPECT_TRUE(ExpectPoint3Near(mid.vertices[v],
                                  cli_test::kHandRigRest[v] + Point3(0.0f, 0.5f * cli_test::kHandRigWeightB[v], 0.0f),
