@@ -69,8 +69,9 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
     for (std::size_t n = 0; n < nodes.size(); ++n) {
       doing = "evaluating " + report.nodes[n] + " at frame " + std::to_string(f);
       const Clock::time_point evalStart = Clock::now();
-      // Faces are taken once; OBJ frames write them every time.
-      const SnapshotParts parts = f == options.firstFrame || options.format == OutputFormat::Obj
+      // Faces are taken once for a .glb; OBJ frames write them every time, straight from the
+      // evaluated mesh, so that a big mesh's faces are not copied into the snapshot as well.
+      const SnapshotParts parts = f == options.firstFrame && options.format != OutputFormat::Obj
                                       ? SnapshotParts::Everything
                                       : SnapshotParts::PositionsAndColors;
       if (!TakeSnapshot(nodes[n], t, snap, &why, parts)) return fail(report.nodes[n] + ": " + why);
@@ -99,7 +100,8 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, "_%04d.obj", f);
         std::filesystem::path file = options.outDir / (FileSafeName(report.nodes[n]) + suffix);
-        if (!WriteObjFile(file, snap, &why)) return fail(why);
+        const auto faces = [&](const ObjFaceVisitor& visit) { return VisitEvaluatedFaces(nodes[n], t, visit); };
+        if (!WriteObjFile(file, snap, faces, &why)) return fail(why);
         report.files.push_back(file);
       } else {
         track.frames.push_back(snap.positions);

@@ -20,6 +20,20 @@ void AddValidFace(MeshSnapshot& out, const Corners& corners, int count) {
   out.faceStarts.push_back(static_cast<int>(out.faceVertices.size()));
 }
 
+// Calls visit with a face's corners when every corner names one of `vertices` vertices and it has
+// three corners or more; corners is scratch space.
+template <class Corners, class Visit>
+void VisitValidFace(const Corners& face, int count, int vertices, std::vector<int>& corners, Visit& visit) {
+  if (count < 3) return;
+  corners.clear();
+  for (int k = 0; k < count; ++k) {
+    const auto corner = static_cast<long long>(face[k]);
+    if (corner < 0 || corner >= vertices) return;
+    corners.push_back(static_cast<int>(corner));
+  }
+  visit(std::span<const int>(corners));
+}
+
 // Room for faces faces of corners corners in all: the arrays of a big mesh grown face by face
 // would reach up to twice their size.
 void ReserveFaces(MeshSnapshot& out, std::size_t faces, std::size_t corners) {
@@ -112,6 +126,28 @@ bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* erro
   }
   const Matrix3 toWorld = node->GetObjTMAfterWSM(t);
   for (Point3& p : out.positions) p = CarryPoint(p, toWorld);
+  return true;
+}
+
+bool VisitEvaluatedFaces(INode* node, TimeValue t, const std::function<void(std::span<const int>)>& visit) {
+  const ObjectState& os = node->EvalWorldState(t);
+  Object* obj = os.obj;
+  if (!obj) return false;
+  const Class_ID id = obj->ClassID();
+  std::vector<int> corners;
+  if (id == triObjectClassID) {
+    const Mesh& mesh = static_cast<TriObject*>(obj)->mesh;
+    for (const Face& f : mesh.faces) VisitValidFace(f.v, 3, mesh.getNumVerts(), corners, visit);
+  } else if (id == polyObjectClassID) {
+    const MNMesh& mesh = static_cast<PolyObject*>(obj)->mm;
+    for (const MNFace& f : mesh.f) VisitValidFace(f.vtx, f.deg(), static_cast<int>(mesh.v.size()), corners, visit);
+  } else if (id == patchObjectClassID) {
+    const PatchMesh& patch = static_cast<PatchObject*>(obj)->patch;
+    for (const Patch& p : patch.patches)
+      VisitValidFace(p.v, p.type == 3 ? 3 : 4, static_cast<int>(patch.verts.size()), corners, visit);
+  } else {
+    return false;
+  }
   return true;
 }
 

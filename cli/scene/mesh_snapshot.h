@@ -4,6 +4,7 @@
 // starts), so that taking a snapshot frame after frame into the same object reuses its buffers.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ enum class SnapshotParts { Everything, PositionsAndColors };
 // not a mesh.
 bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* error,
                   SnapshotParts parts = SnapshotParts::Everything);
+
+// Calls visit with the corners of each face of the node's evaluated mesh at t, as TakeSnapshot
+// would take them (the same faces left out), without copying them all: OBJ frames of a big mesh
+// write its faces from here. False when the node's result is not a mesh.
+bool VisitEvaluatedFaces(INode* node, TimeValue t, const std::function<void(std::span<const int>)>& visit);
 
 // The snapshot's faces as triangles (fans), three vertex indices each.
 std::vector<std::uint32_t> SnapshotTriangles(const MeshSnapshot& mesh);

@@ -3,6 +3,8 @@
 // writing one evaluated mesh per frame.
 
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "cli/scene/mesh_snapshot.h"
@@ -27,3 +29,9 @@ PolyMesh ReadObjFile(const std::filesystem::path& path);
 // Writes the snapshot's positions (with "r g b" after each vertex when it has colours) and faces.
 // False with *error set when the file cannot be written.
 bool WriteObjFile(const std::filesystem::path& path, const MeshSnapshot& mesh, std::string* error);
+// The same with the faces from eachFace instead of the snapshot's: it calls its argument once per
+// face with the face's vertex indices, and returns false when it has none to give (the file is
+// then not written).
+using ObjFaceVisitor = std::function<void(std::span<const int>)>;
+bool WriteObjFile(const std::filesystem::path& path, const MeshSnapshot& mesh,
+                  const std::function<bool(const ObjFaceVisitor&)>& eachFace, std::string* error);

@@ -42,7 +42,8 @@ void ObjectWrapper::Release() {
   tri_ = nullptr;
   poly_ = nullptr;
   patch_ = nullptr;
-  verts_.clear();
+  // Freed, not kept for the next Init: for a big mesh the copy is as large as its positions.
+  std::vector<Point3>().swap(verts_);
 }
 
 void ObjectWrapper::SetVert(int i, const Point3& p) {

@@ -14,6 +14,7 @@ public:
   // object is converted to nativeType (the converted object replaces os->obj). False if the
   // object cannot be wrapped.
   bool Init(TimeValue t, ObjectState& os, bool copy = false, int extraFlags = 0, int nativeType = polyObject);
+  // Lets go of the object and frees the position array.
   void Release();
 
   int Type() const { return type_; }
