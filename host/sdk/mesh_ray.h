@@ -5,6 +5,7 @@
 // while visiting only the triangles whose boxes the ray crosses. Faces with a vertex index outside
 // the mesh are never hit.
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -22,19 +23,33 @@ public:
   // Built over mesh's faces as they are now; the mesh is not kept.
   explicit TriangleBvh(const Mesh& mesh);
   bool Intersect(const Ray& ray, float& at, Point3& norm) const;
-  int TriangleCount() const { return static_cast<int>(corners_.size() / 3); }
+  int TriangleCount() const { return faceCount_; }
 
 private:
-  struct Node {
+  // Four children per node, their boxes side by side so that a ray meets all four at once; two
+  // cache lines.
+  struct alignas(64) Node {
+    float bounds[6][4];     // per axis min x, y, z then max x, y, z; one lane per child
+    // Inner child: its node (>= 0). Leaf: ~(first slot + triangles − 1), the first slot a
+    // multiple of 4 and 1 to 4 triangles. Empty lane: kEmpty.
+    std::int32_t child[4];
+  };
+  static constexpr std::int32_t kEmpty = INT32_MIN;
+  // The binary tree the four-wide one is gathered from.
+  struct BinaryNode {
     Box3 box;
-    std::int32_t first = 0;  // leaf: first slot in order_; inner: the right child (left: next node)
+    std::int32_t first = 0;  // leaf: first slot in order; inner: the right child (left: next node)
     std::int32_t count = 0;  // leaf: slots; inner: 0
   };
-  int Build(int begin, int end, std::vector<Point3>& centroids);
+  int Build(int begin, int end, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
+            const std::vector<Point3>& centroids, std::vector<BinaryNode>& binary) const;
+  int Gather(const std::vector<BinaryNode>& binary, int root);
 
-  std::vector<Node> nodes_;       // nodes_[0] is the root
-  std::vector<std::int32_t> order_;  // face indices, leaves own contiguous runs
-  std::vector<Point3> corners_;   // three corners per face, face-major (unusable faces empty)
+  std::vector<Node> nodes_;          // nodes_[0] is the root
+  std::vector<std::int32_t> faces_;  // face index per slot, -1 for unused; each leaf owns one pack of 4 slots
+  std::vector<float> corners_;       // per pack 9 rows (a.x, a.y, a.z, b.x, ..., c.z) of 4 lanes, one per slot
+  int faceCount_ = 0;
+  int depth_ = 0;                    // levels of nodes_, for the traversal stack
 };
 
 // A mesh's hierarchy, rebuilt when the mesh's geometry version, counts or storage change and
