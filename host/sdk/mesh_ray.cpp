@@ -272,6 +272,7 @@ int TriangleBvh::Build(int begin, int end, std::vector<std::int32_t>& order, con
   const int right = Build(mid, end, order, corners, centroids, binary);
   binary[index].first = right;
   binary[index].count = 0;
+  binary[index].axis = axis;
   return index;
 }
 
@@ -322,6 +323,27 @@ int TriangleBvh::Gather(const std::vector<BinaryNode>& binary, int root) {
     }
     node.child[k] = child;
   }
+  // The lanes front to back for each octant: down the opened binary nodes, the child on the side
+  // the ray comes from first. Empty lanes go first in the push order.
+  for (int octant = 0; octant < 8; ++octant) {
+    int nearToFar[4], n = 0;
+    auto visit = [&](auto& self, int b) -> void {
+      for (int k = 0; k < used; ++k)
+        if (lanes[k] == b) {
+          nearToFar[n++] = k;
+          return;
+        }
+      const bool rightFirst = octant >> binary[b].axis & 1;
+      self(self, rightFirst ? binary[b].first : b + 1);
+      self(self, rightFirst ? b + 1 : binary[b].first);
+    };
+    visit(visit, root);
+    unsigned order = 0;
+    int slot = 0;
+    for (int k = used; k < 4; ++k) order |= unsigned(k) << (2 * slot++);
+    for (int i = n - 1; i >= 0; --i) order |= unsigned(nearToFar[i]) << (2 * slot++);
+    nodes_[index].order[octant] = std::uint8_t(order);
+  }
   return depth;
 }
 
@@ -342,6 +364,7 @@ bool TriangleBvh::Intersect(const Ray& ray, float& at, Point3& norm) const {
     float entry;
   };
   Pending stack[kStackSize];
+  const int octant = (ray.dir.x < 0.0f) | (ray.dir.y < 0.0f) << 1 | (ray.dir.z < 0.0f) << 2;
   auto traverse = [&](auto anyFlat) {
     int top = 0;
     stack[top++] = {0, 0.0f};
@@ -374,35 +397,16 @@ bool TriangleBvh::Intersect(const Ray& ray, float& at, Point3& norm) const {
       const __m128i children = _mm_load_si128(reinterpret_cast<const __m128i*>(node.child));
       crossed &= ~_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(children, _mm_set1_epi32(kEmpty))));
       if (crossed == 0) continue;
-      alignas(16) std::uint32_t bits[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(bits), _mm_castps_si128(entries));
-      // The crossed lanes onto the stack, farthest lowest, so that the nearest is popped next:
-      // sorted without branches by keys that order about as the entry distances (never
-      // negative, so their bits order as integers) above every lane not crossed; the lane in the
-      // low bits. The order only saves work: any order finds the same hit.
-      std::uint32_t key[4];
-      for (int k = 0; k < 4; ++k) {
-        const std::uint32_t in = 0u - std::uint32_t(crossed >> k & 1);
-        key[k] = ((((bits[k] >> 2) + 1) << 2) & in) | std::uint32_t(k);
-      }
-      auto order = [&key](int a, int b) {
-        const std::uint32_t swap = (key[a] ^ key[b]) & (0u - std::uint32_t(key[a] < key[b]));
-        key[a] ^= swap;
-        key[b] ^= swap;
-      };
-      order(0, 1);
-      order(2, 3);
-      order(0, 2);
-      order(1, 3);
-      order(1, 2);
+      alignas(16) float entry[4];
+      _mm_store_ps(entry, entries);
+      // The crossed lanes onto the stack, farthest lowest, so that the nearest is popped next.
+      // The order only saves work: any order finds the same hit.
+      const unsigned order = node.order[octant];
       for (int i = 0; i < 4; ++i) {
-        const int k = int(key[i] & 3);
-        float e;
-        std::memcpy(&e, &bits[k], sizeof e);
-        stack[top + i] = {node.child[k], e};
+        const int k = order >> (2 * i) & 3;
+        stack[top] = {node.child[k], entry[k]};
+        top += crossed >> k & 1;
       }
-      constexpr int kCrossedCount[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
-      top += kCrossedCount[crossed];
     }
   };
   if (boxRay.flat[0] || boxRay.flat[1] || boxRay.flat[2])

@@ -33,6 +33,9 @@ private:
     // Inner child: its node (>= 0). Leaf: ~(first slot + triangles − 1), the first slot a
     // multiple of 4 and 1 to 4 triangles. Empty lane: kEmpty.
     std::int32_t child[4];
+    // Per octant of the ray's direction (bit j: negative on axis j), the lanes in the order they
+    // are pushed, farthest first along the splits that made them, 2 bits each from the low bits.
+    std::uint8_t order[8];
   };
   static constexpr std::int32_t kEmpty = INT32_MIN;
   // The binary tree the four-wide one is gathered from.
@@ -40,6 +43,7 @@ private:
     Box3 box;
     std::int32_t first = 0;  // leaf: first slot in order; inner: the right child (left: next node)
     std::int32_t count = 0;  // leaf: slots; inner: 0
+    std::int32_t axis = 0;   // inner: the axis along which the right child's centroids are larger
   };
   int Build(int begin, int end, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
             const std::vector<Point3>& centroids, std::vector<BinaryNode>& binary) const;
