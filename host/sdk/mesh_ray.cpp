@@ -235,6 +235,65 @@ TriangleBvh::TriangleBvh(const Mesh& mesh) {
   assert(3 * depth_ + 4 <= kStackSize);
 }
 
+namespace {
+
+// Half the surface area of box.
+float HalfArea(const Box3& box) {
+  const Point3 e = box.pmax - box.pmin;
+  return e.x * e.y + e.y * e.z + e.z * e.x;
+}
+
+// How many of the faces order[begin, end) (more than kLeafSize) go to the left child, those with
+// the smallest centroids along axis: a multiple of four, so that every node and leaf begins at a
+// multiple of four slots, chosen among bins of the centroids by the surface-area cost of the two
+// children counted in packs of four; the rounded half when the centroids do not spread.
+int SplitCount(int begin, int end, const std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
+               const std::vector<Point3>& centroids, const Box3& centres, int axis) {
+  const int n = end - begin;
+  const int half = (n / 2 + 3) / 4 * 4;
+  const float low = centres.pmin[axis], extent = centres.pmax[axis] - low;
+  if (!(extent > 0.0f)) return half;
+  constexpr int kBins = 16;
+  int counts[kBins] = {};
+  Box3 boxes[kBins];
+  const float scale = float(kBins) / extent;
+  for (int s = begin; s < end; ++s) {
+    const int f = order[s];
+    // Compared before converting, so that no value out of range (or not a number) is converted.
+    const float x = (centroids[f][axis] - low) * scale;
+    const int b = x < float(kBins - 1) ? (x >= 1.0f ? int(x) : 0) : kBins - 1;
+    ++counts[b];
+    for (int k = 0; k < 3; ++k) boxes[b] += corners[3 * f + k];
+  }
+  float rightArea[kBins];
+  int rightCount[kBins];
+  Box3 right;
+  int inRight = 0;
+  for (int b = kBins - 1; b > 0; --b) {
+    right += boxes[b];
+    inRight += counts[b];
+    rightArea[b] = HalfArea(right);
+    rightCount[b] = inRight;
+  }
+  Box3 left;
+  int inLeft = 0, bestLeft = -1;
+  float bestCost = std::numeric_limits<float>::infinity();
+  for (int b = 1; b < kBins; ++b) {
+    left += boxes[b - 1];
+    inLeft += counts[b - 1];
+    if (inLeft == 0 || rightCount[b] == 0) continue;
+    const float cost = HalfArea(left) * float((inLeft + 3) / 4) + rightArea[b] * float((rightCount[b] + 3) / 4);
+    if (cost < bestCost) {
+      bestCost = cost;
+      bestLeft = inLeft;
+    }
+  }
+  if (bestLeft < 0) return half;
+  return 4 * std::clamp((bestLeft + 2) / 4, 1, (n - 1) / 4);
+}
+
+}  // namespace
+
 int TriangleBvh::Build(int begin, int end, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
                        const std::vector<Point3>& centroids, std::vector<BinaryNode>& binary) const {
   const int index = static_cast<int>(binary.size());
@@ -262,9 +321,7 @@ int TriangleBvh::Build(int begin, int end, std::vector<std::int32_t>& order, con
   }
   const Point3 spread = centres.pmax - centres.pmin;
   const int axis = spread.x >= spread.y && spread.x >= spread.z ? 0 : (spread.y >= spread.z ? 1 : 2);
-  // The left half rounded up to a multiple of four, so that every node and leaf begins at a
-  // multiple of four slots.
-  const int mid = begin + ((end - begin) / 2 + 3) / 4 * 4;
+  const int mid = begin + SplitCount(begin, end, order, corners, centroids, centres, axis);
   std::nth_element(order.begin() + begin, order.begin() + mid, order.begin() + end, [&](int a, int b) {
     return centroids[a][axis] < centroids[b][axis] || (centroids[a][axis] == centroids[b][axis] && a < b);
   });
