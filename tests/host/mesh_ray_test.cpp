@@ -47,19 +47,41 @@ Mesh RandomMesh(std::mt19937& rng, int count) {
   return m;
 }
 
+// Copies of one triangle in the plane z = 3 at the end of a random mesh, the first (the one to
+// answer) wound the other way: the rays straight down onto the grid meet all copies at exactly the
+// same distance (whole-number corners), and the normal shows which face answered.
+Mesh FlippedCopies(std::mt19937& rng, int count) {
+  Mesh m = RandomMesh(rng, count);
+  const int base = m.getNumVerts();
+  m.verts.push_back({-3.0f, -2.0f, 3.0f});
+  m.verts.push_back({3.0f, -1.0f, 3.0f});
+  m.verts.push_back({0.0f, 3.0f, 3.0f});
+  for (int k = 0; k < 37; ++k) {
+    Face f;
+    if (k > 0) f.setVerts(base, base + 1, base + 2);
+    else f.setVerts(base, base + 2, base + 1);
+    m.faces.push_back(f);
+  }
+  m.InvalidateGeomCache();
+  return m;
+}
+
 Ray RandomRay(std::mt19937& rng, int i) {
   std::uniform_real_distribution<float> pos(-15.0f, 15.0f), dir(-1.0f, 1.0f);
   std::uniform_int_distribution<int> cell(-4, 4);
   Ray r;
   r.p = {pos(rng), pos(rng), pos(rng)};
   r.dir = {dir(rng), dir(rng), dir(rng)};
-  switch (i % 4) {
+  switch (i % 5) {
     case 1:  // straight down onto grid vertices and edges
-      r.p = {float(cell(rng)), float(cell(rng)) + (i % 8 == 1 ? 0.5f : 0.0f), 5.0f};
+      r.p = {float(cell(rng)), float(cell(rng)) + (i % 10 == 1 ? 0.5f : 0.0f), 5.0f};
       r.dir = {0, 0, -1};
       break;
     case 2:  // axis-parallel, long direction
       r.dir = {0, dir(rng) * 100.0f, 0};
+      break;
+    case 3:  // one axis flat
+      r.dir[i % 3] = 0.0f;
       break;
     default:
       break;
@@ -67,27 +89,49 @@ Ray RandomRay(std::mt19937& rng, int i) {
   return r;
 }
 
-TEST(MeshRayTest, HierarchyAgreesWithBruteForceOnRandomRays) {
+struct AgreementCase {
+  const char* name;
+  Mesh (*make)(std::mt19937& rng, int count);
+  int count;  // random triangles
+  int rays;
+  int minHits;
+};
+
+class HierarchyAgreementTest : public ::testing::TestWithParam<AgreementCase> {};
+
+// The hierarchy answers every ray as the brute-force cast does, bit for bit: hit or not, distance
+// and the face (by its normal).
+TEST_P(HierarchyAgreementTest, AgreesWithBruteForceOnRandomRays) {
+  const AgreementCase& c = GetParam();
   std::mt19937 rng(20261210);
-  for (int count : {0, 1, 3, 50, 2000}) {
-    const Mesh mesh = RandomMesh(rng, count);
-    const TriangleBvh bvh(mesh);
-    int hits = 0;
-    for (int i = 0; i < 4000; ++i) {
-      const Ray ray = RandomRay(rng, i);
-      float atRef = -1.0f, at = -1.0f;
-      Point3 nRef, n;
-      const bool ref = IntersectMeshBruteForce(mesh, ray, atRef, nRef);
-      const bool got = bvh.Intersect(ray, at, n);
-      ASSERT_EQ(got, ref) << "faces " << mesh.getNumFaces() << " ray " << i;
-      if (!ref) continue;
-      ++hits;
-      ASSERT_EQ(at, atRef) << "ray " << i;
-      ASSERT_EQ(n, nRef) << "ray " << i;
-    }
-    EXPECT_GT(hits, 100) << "faces " << mesh.getNumFaces();
+  const Mesh mesh = c.make(rng, c.count);
+  const TriangleBvh bvh(mesh);
+  int hits = 0;
+  for (int i = 0; i < c.rays; ++i) {
+    const Ray ray = RandomRay(rng, i);
+    float atRef = -1.0f, at = -1.0f;
+    Point3 nRef, n;
+    const bool ref = IntersectMeshBruteForce(mesh, ray, atRef, nRef);
+    const bool got = bvh.Intersect(ray, at, n);
+    ASSERT_EQ(got, ref) << "ray " << i;
+    if (!ref) continue;
+    ++hits;
+    ASSERT_EQ(at, atRef) << "ray " << i;
+    ASSERT_EQ(n, nRef) << "ray " << i;
   }
+  EXPECT_GE(hits, c.minHits);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Meshes, HierarchyAgreementTest,
+    ::testing::Values(AgreementCase{"GridOnly", RandomMesh, 0, 4000, 100},
+                      AgreementCase{"OneTriangle", RandomMesh, 1, 4000, 100},
+                      AgreementCase{"ThreeTriangles", RandomMesh, 3, 4000, 100},
+                      AgreementCase{"FiftyTriangles", RandomMesh, 50, 4000, 100},
+                      AgreementCase{"TwoThousandTriangles", RandomMesh, 2000, 4000, 1000},
+                      AgreementCase{"TwentyThousandTriangles", RandomMesh, 20000, 500, 200},
+                      AgreementCase{"FlippedCopies", FlippedCopies, 10, 4000, 500}),
+    [](const ::testing::TestParamInfo<AgreementCase>& info) { return info.param.name; });
 
 Mesh CubeMesh() {
   Mesh m;
