@@ -14,9 +14,13 @@
 namespace {
 
 constexpr int kLeafSize = 4;
+// Binary levels split by surface-area cost; deeper ones are halved, at most 29 more levels for
+// 2^31 faces.
+constexpr int kCostLevels = 24;
 // Pending entries of a traversal: each level pops one node and pushes at most four (all four
-// lanes are written, the uncrossed ones above the top).
-constexpr int kStackSize = 160;
+// lanes are written, the uncrossed ones above the top); the four-wide tree has no more levels
+// than the binary one.
+constexpr int kStackSize = 3 * (kCostLevels + 30) + 4;
 
 bool FaceUsable(const Mesh& mesh, const Face& f) {
   const auto n = static_cast<DWORD>(mesh.verts.size());
@@ -220,7 +224,7 @@ TriangleBvh::TriangleBvh(const Mesh& mesh) {
   for (int i : order) centroids[i] = (corners[3 * i] + corners[3 * i + 1] + corners[3 * i + 2]) * (1.0f / 3.0f);
   std::vector<BinaryNode> binary;
   binary.reserve(2 * order.size() / kLeafSize + 2);
-  Build(0, static_cast<int>(order.size()), order, corners, centroids, binary);
+  Build(0, static_cast<int>(order.size()), 0, order, corners, centroids, binary);
 
   // Leaves begin at multiples of four slots (Build), so each fills one pack; only the last pack
   // may have unused lanes, which keep face -1 and zero corners.
@@ -294,8 +298,9 @@ int SplitCount(int begin, int end, const std::vector<std::int32_t>& order, const
 
 }  // namespace
 
-int TriangleBvh::Build(int begin, int end, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
-                       const std::vector<Point3>& centroids, std::vector<BinaryNode>& binary) const {
+int TriangleBvh::Build(int begin, int end, int level, std::vector<std::int32_t>& order,
+                       const std::vector<Point3>& corners, const std::vector<Point3>& centroids,
+                       std::vector<BinaryNode>& binary) const {
   const int index = static_cast<int>(binary.size());
   binary.push_back({});
   Box3 box, centres;
@@ -321,12 +326,15 @@ int TriangleBvh::Build(int begin, int end, std::vector<std::int32_t>& order, con
   }
   const Point3 spread = centres.pmax - centres.pmin;
   const int axis = spread.x >= spread.y && spread.x >= spread.z ? 0 : (spread.y >= spread.z ? 1 : 2);
-  const int mid = begin + SplitCount(begin, end, order, corners, centroids, centres, axis);
+  // Below kCostLevels the halves, whose depth is bounded whatever the mesh, so that the traversal
+  // stack suffices.
+  const int mid = begin + (level < kCostLevels ? SplitCount(begin, end, order, corners, centroids, centres, axis)
+                                               : ((end - begin) / 2 + 3) / 4 * 4);
   std::nth_element(order.begin() + begin, order.begin() + mid, order.begin() + end, [&](int a, int b) {
     return centroids[a][axis] < centroids[b][axis] || (centroids[a][axis] == centroids[b][axis] && a < b);
   });
-  Build(begin, mid, order, corners, centroids, binary);
-  const int right = Build(mid, end, order, corners, centroids, binary);
+  Build(begin, mid, level + 1, order, corners, centroids, binary);
+  const int right = Build(mid, end, level + 1, order, corners, centroids, binary);
   binary[index].first = right;
   binary[index].count = 0;
   binary[index].axis = axis;

@@ -45,7 +45,8 @@ private:
     std::int32_t count = 0;  // leaf: slots; inner: 0
     std::int32_t axis = 0;   // inner: the axis along which the right child's centroids are larger
   };
-  int Build(int begin, int end, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
+  // level: of the new node in the binary tree, the root 0.
+  int Build(int begin, int end, int level, std::vector<std::int32_t>& order, const std::vector<Point3>& corners,
             const std::vector<Point3>& centroids, std::vector<BinaryNode>& binary) const;
   int Gather(const std::vector<BinaryNode>& binary, int root);
 
