@@ -77,6 +77,29 @@ int AddTimes(tinygltf::Model& model, const std::vector<float>& seconds) {
                      {double(seconds.front())}, {double(seconds.back())});
 }
 
+namespace {
+
+// The texture's image in the file's one buffer, with a sampler of its own; the texture's index.
+int AddSurfaceTexture(tinygltf::Model& model, const SurfaceTexture& from) {
+  tinygltf::Image image;
+  image.mimeType = from.mimeType;
+  image.bufferView = AddBufferView(model, from.bytes.data(), from.bytes.size(), 0);
+  model.images.push_back(std::move(image));
+  tinygltf::Sampler sampler;
+  sampler.magFilter = from.magFilter;
+  sampler.minFilter = from.minFilter;
+  sampler.wrapS = from.wrapS;
+  sampler.wrapT = from.wrapT;
+  model.samplers.push_back(sampler);
+  tinygltf::Texture texture;
+  texture.source = static_cast<int>(model.images.size()) - 1;
+  texture.sampler = static_cast<int>(model.samplers.size()) - 1;
+  model.textures.push_back(texture);
+  return static_cast<int>(model.textures.size()) - 1;
+}
+
+}  // namespace
+
 int AddSurfaceMaterial(tinygltf::Model& model, const MeshSurface& surface) {
   if (!surface.material) return -1;
   const SurfaceMaterial& from = *surface.material;
@@ -85,7 +108,13 @@ int AddSurfaceMaterial(tinygltf::Model& model, const MeshSurface& surface) {
   m.pbrMetallicRoughness.baseColorFactor.assign(from.baseColor.begin(), from.baseColor.end());
   m.pbrMetallicRoughness.metallicFactor = from.metallic;
   m.pbrMetallicRoughness.roughnessFactor = from.roughness;
-  if (from.baseColor[3] < 1.0f) m.alphaMode = "BLEND";
+  m.emissiveFactor.assign(from.emissive.begin(), from.emissive.end());
+  m.alphaMode = !from.alphaMode.empty() ? from.alphaMode : from.baseColor[3] < 1.0f ? "BLEND" : "OPAQUE";
+  if (m.alphaMode == "MASK") m.alphaCutoff = from.alphaCutoff;
+  m.doubleSided = from.doubleSided;
+  // Only a mesh that carries texture coordinates can show a texture.
+  if (from.baseColorTexture && !surface.uvs.empty())
+    m.pbrMetallicRoughness.baseColorTexture.index = AddSurfaceTexture(model, *from.baseColorTexture);
   model.materials.push_back(m);
   return static_cast<int>(model.materials.size()) - 1;
 }

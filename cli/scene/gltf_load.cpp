@@ -9,9 +9,23 @@
 
 namespace {
 
-// Images are of no use to the skin: keep their bytes, never decode them.
-bool KeepImageUndecoded(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int,
-                        void*) {
+// Images are kept as the file holds them, never decoded: the skin has no use for their pixels,
+// and the glTF outputs carry them on unchanged.
+// user is the model being loaded, whose buffers and views are read before its images: an image
+// in a view that runs past its buffer is left empty here and refused with the views afterwards.
+bool KeepImageUndecoded(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
+                        const unsigned char* bytes, int size, void* user) {
+  if (!image || !bytes || size <= 0) return true;
+  if (image->bufferView >= 0) {
+    const auto& model = *static_cast<const tinygltf::Model*>(user);
+    if (std::size_t(image->bufferView) >= model.bufferViews.size()) return true;
+    const tinygltf::BufferView& view = model.bufferViews[image->bufferView];
+    if (view.buffer < 0 || std::size_t(view.buffer) >= model.buffers.size()) return true;
+    const std::size_t length = model.buffers[view.buffer].data.size();
+    if (view.byteOffset > length || std::size_t(size) > length - view.byteOffset) return true;
+  }
+  image->image.assign(bytes, bytes + size);
+  image->as_is = true;
   return true;
 }
 
@@ -105,7 +119,7 @@ bool LoadGltfModel(const std::string& bytes, const std::filesystem::path& direct
     }
   }
   tinygltf::TinyGLTF loader;
-  loader.SetImageLoader(KeepImageUndecoded, nullptr);
+  loader.SetImageLoader(KeepImageUndecoded, &model);
   if (!allowExternal) {
     tinygltf::FsCallbacks fs{NoFileExists, SamePath, NoFileRead, NoFileWrite, nullptr};
     loader.SetFsCallbacks(fs);

@@ -33,6 +33,15 @@ const char* ModeName(int mode) {
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
+// The image's type from its first bytes (an image read from a URI may not say), or empty when it
+// is neither of the two kinds a glTF file may hold.
+std::string ImageMimeType(const tinygltf::Image& image) {
+  const auto& b = image.image;
+  if (b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G') return "image/png";
+  if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return "image/jpeg";
+  return {};
+}
+
 }  // namespace
 
 GltfMeshImport::GltfMeshImport(const tinygltf::Model& model, const std::string& file, const GltfImportOptions& options)
@@ -194,8 +203,70 @@ GltfMeshImport::Primitive GltfMeshImport::ReadPrimitive(int mesh, int primitive,
                                      std::to_string(n) + " vertices");
     out.mesh.AddFace({int(corners[c]), int(corners[c + 1]), int(corners[c + 2])});
   }
+  ReadSurface(mesh, primitive, n, out.surface);
   if (skin) ReadInfluences(model_, mesh, primitive, *skin, skinIndex, n, out);
   return out;
+}
+
+void GltfMeshImport::ReadSurface(int mesh, int primitive, std::size_t vertexCount, MeshSurface& out) const {
+  const tinygltf::Primitive& p = model_.meshes[mesh].primitives[primitive];
+  const std::string place = "/meshes/" + std::to_string(mesh) + "/primitives/" + std::to_string(primitive);
+  if (auto uv = p.attributes.find("TEXCOORD_0"); uv != p.attributes.end()) {
+    AccessorData coords;
+    std::string why;
+    if (!ReadAccessor(model_, uv->second, coords, why)) Fail(place + "/attributes/TEXCOORD_0", why);
+    if (coords.components != 2) Fail(place + "/attributes/TEXCOORD_0", "texture coordinates must have two components");
+    if (coords.count != vertexCount)
+      Fail(place + "/attributes/TEXCOORD_0", "must have one entry per vertex (" + std::to_string(vertexCount) + ")");
+    if (!AllFinite(coords)) Fail(place + "/attributes/TEXCOORD_0", "has a value that is not a finite number");
+    out.uvs.resize(vertexCount);
+    // Kept v up, as OBJ holds them; the writers turn them back to glTF's downward v.
+    for (std::size_t v = 0; v < vertexCount; ++v)
+      out.uvs[v] = {float(coords.values[v * 2]), float(1.0 - coords.values[v * 2 + 1])};
+  }
+  if (p.material < 0) return;
+  if (std::size_t(p.material) >= model_.materials.size())
+    Fail(place + "/material", "names material " + std::to_string(p.material) + ", which the file does not have");
+  const tinygltf::Material& from = model_.materials[p.material];
+  const std::string materialPlace = "/materials/" + std::to_string(p.material);
+  SurfaceMaterial m;
+  m.name = from.name;
+  const auto& pbr = from.pbrMetallicRoughness;
+  auto finite = [&](double x, const std::string& what) {
+    if (!std::isfinite(x)) Fail(materialPlace + what, "is not a finite number");
+    return float(x);
+  };
+  if (pbr.baseColorFactor.size() == 4)
+    for (int c = 0; c < 4; ++c) m.baseColor[c] = finite(pbr.baseColorFactor[c], "/pbrMetallicRoughness/baseColorFactor");
+  m.metallic = finite(pbr.metallicFactor, "/pbrMetallicRoughness/metallicFactor");
+  m.roughness = finite(pbr.roughnessFactor, "/pbrMetallicRoughness/roughnessFactor");
+  if (from.emissiveFactor.size() == 3)
+    for (int c = 0; c < 3; ++c) m.emissive[c] = finite(from.emissiveFactor[c], "/emissiveFactor");
+  m.alphaMode = from.alphaMode == "MASK" || from.alphaMode == "BLEND" ? from.alphaMode : "OPAQUE";
+  m.alphaCutoff = finite(from.alphaCutoff, "/alphaCutoff");
+  m.doubleSided = from.doubleSided;
+  // The base colour texture comes along when it reads the coordinates that are carried, and its
+  // image is one a glTF file may hold; other textures are left behind (docs/gltf.md).
+  const int texture = pbr.baseColorTexture.index;
+  if (texture >= 0 && pbr.baseColorTexture.texCoord == 0 && !out.uvs.empty() &&
+      std::size_t(texture) < model_.textures.size()) {
+    const tinygltf::Texture& t = model_.textures[texture];
+    if (t.source >= 0 && std::size_t(t.source) < model_.images.size()) {
+      const tinygltf::Image& image = model_.images[t.source];
+      SurfaceTexture kept;
+      kept.mimeType = ImageMimeType(image);
+      kept.bytes = image.image;
+      if (t.sampler >= 0 && std::size_t(t.sampler) < model_.samplers.size()) {
+        const tinygltf::Sampler& s = model_.samplers[t.sampler];
+        kept.magFilter = s.magFilter;
+        kept.minFilter = s.minFilter;
+        kept.wrapS = s.wrapS;
+        kept.wrapT = s.wrapT;
+      }
+      if (!kept.mimeType.empty() && !kept.bytes.empty()) m.baseColorTexture = std::move(kept);
+    }
+  }
+  out.material = std::move(m);
 }
 
 std::string GltfMeshImport::UniqueName(const std::string& base, const std::vector<NodeSpec>& nodes) const {
@@ -231,7 +302,7 @@ void GltfMeshImport::AddNode(int index, std::vector<NodeSpec>& nodes) {
       target = &extra_.back();
     }
     const std::size_t vertices = prim.mesh.vertices.size();
-    target->object = MakeGltfMesh(std::move(prim.mesh));
+    target->object = MakeGltfMesh(std::move(prim.mesh), std::move(prim.surface));
     if (!skin) continue;
     std::vector<GltfSkinBone> bones(skin->joints.size());
     for (std::size_t j = 0; j < bones.size(); ++j) {

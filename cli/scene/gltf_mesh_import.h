@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/scene/gltf_import.h"
+#include "cli/scene/mesh_surface.h"
 #include "cli/scene/poly_mesh.h"
 #include "cli/scene/scene_description.h"
 #include "host/sdk/box3.h"
@@ -37,6 +38,7 @@ private:
   };
   struct Primitive {
     PolyMesh mesh;
+    MeshSurface surface;  // TEXCOORD_0 and the material, carried to the glTF outputs
     // File weights per joint of the skin: empty unless taken from the file.
     std::vector<std::vector<std::uint8_t>> codes;   // joints x vertices
     std::vector<std::vector<float>> forcedWeights;  // joints x vertices, percent
@@ -47,6 +49,7 @@ private:
   Primitive ReadPrimitive(int mesh, int primitive, const Skin* skin, int skinIndex);
   void ReadInfluences(const tinygltf::Model& model, int mesh, int primitive, const Skin& skin, int skinIndex,
                       std::size_t vertexCount, Primitive& out) const;
+  void ReadSurface(int mesh, int primitive, std::size_t vertexCount, MeshSurface& out) const;
   Box3 JointBox(const Skin& skin, std::size_t joint) const;
   std::string UniqueName(const std::string& base, const std::vector<NodeSpec>& nodes) const;
 

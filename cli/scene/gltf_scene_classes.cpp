@@ -14,12 +14,14 @@ namespace {
 
 class MeshSpec : public ObjectSpec {
 public:
-  explicit MeshSpec(PolyMesh mesh) : mesh_(std::move(mesh)), vertexCount_(mesh_.VertexCount()) {}
+  MeshSpec(PolyMesh mesh, MeshSurface surface)
+      : mesh_(std::move(mesh)), surface_(std::move(surface)), vertexCount_(mesh_.VertexCount()) {}
   Object* Create(BuildContext&) const override {
     assert(!released_ && "the mesh was released after the object was made");
     return CreateMeshObject(mesh_, MeshKind::Tri);
   }
   std::optional<int> VertexCount() const override { return vertexCount_; }
+  const MeshSurface* Surface() const override { return surface_.Empty() ? nullptr : &surface_; }
   void ReleaseGeometry() override {
     mesh_ = PolyMesh();
     released_ = true;
@@ -27,6 +29,7 @@ public:
 
 private:
   PolyMesh mesh_;
+  MeshSurface surface_;
   int vertexCount_;
   bool released_ = false;
 };
@@ -136,7 +139,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ObjectSpec> MakeGltfMesh(PolyMesh mesh) { return std::make_unique<MeshSpec>(std::move(mesh)); }
+std::unique_ptr<ObjectSpec> MakeGltfMesh(PolyMesh mesh, MeshSurface surface) {
+  return std::make_unique<MeshSpec>(std::move(mesh), std::move(surface));
+}
 std::unique_ptr<ObjectSpec> MakeGltfJoint(const Box3& box) { return std::make_unique<JointSpec>(box); }
 std::unique_ptr<ModifierSpec> MakeGltfSkin(std::string place, std::vector<GltfSkinBone> bones, float falloff,
                                            float strength) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/scene/mesh_surface.h"
 #include "cli/scene/poly_mesh.h"
 #include "cli/scene/scene_description.h"
 #include "host/sdk/box3.h"
@@ -19,8 +20,8 @@ struct GltfSkinBone {
   std::vector<float> forcedWeights;  // empty or one per vertex, percent
 };
 
-// A triangle mesh object; vertices and triangles exactly as given.
-std::unique_ptr<ObjectSpec> MakeGltfMesh(PolyMesh mesh);
+// A triangle mesh object; vertices and triangles exactly as given, with what its surface brings.
+std::unique_ptr<ObjectSpec> MakeGltfMesh(PolyMesh mesh, MeshSurface surface = {});
 // A helper object whose deformation box, in the joint's own axes, is box.
 std::unique_ptr<ObjectSpec> MakeGltfJoint(const Box3& box);
 // A Tessarin modifier with these bones (in order), each given falloff and strength. Building

@@ -492,3 +492,159 @@ TEST(ObjSurfaceToGltf, TexCoordsAndMaterialComeThrough) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 2 × 2 PNG (red, green, blue, white), as a file would hold it.
+const std::vector<unsigned char> kTexturePng = {
+    0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00,
+    0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xfd, 0xd4, 0x9a, 0x73, 0x00, 0x00, 0x00, 0x12, 0x49,
+    0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0xf8, 0xcf, 0xc0, 0xc0, 0x00, 0xc2, 0x0c, 0xff, 0x81, 0x00, 0x00, 0x1f, 0xee,
+    0x05, 0xfb, 0x0b, 0xd9, 0x68, 0x8b, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+
+// The test character's body with texture coordinates and a textured, double-sided, masked
+// material whose texture is sampled nearest and clamped. The image sits in the buffer.
+tinygltf::Model TexturedCharacter() {
+  tinygltf::Model model = gltf_character::Make();
+  tinygltf::Primitive& body = model.meshes.at(model.nodes.at(gltf_character::kBodyNode).mesh).primitives.at(0);
+  const std::size_t n = model.accessors.at(body.attributes.at("POSITION")).count;
+  std::vector<float> uv;
+  for (std::size_t i = 0; i < n; ++i) {
+    uv.push_back(float(i % 7) / 8.0f);
+    uv.push_back(float(i % 5) / 4.0f);
+  }
+  auto view = [&](const void* data, std::size_t bytes) {
+    auto& buffer = model.buffers.at(0).data;
+    buffer.resize((buffer.size() + 3) & ~std::size_t(3));
+    tinygltf::BufferView v;
+    v.buffer = 0;
+    v.byteOffset = buffer.size();
+    v.byteLength = bytes;
+    const auto* begin = static_cast<const unsigned char*>(data);
+    buffer.insert(buffer.end(), begin, begin + bytes);
+    model.bufferViews.push_back(v);
+    return int(model.bufferViews.size()) - 1;
+  };
+  tinygltf::Accessor coords;
+  coords.bufferView = view(uv.data(), uv.size() * sizeof(float));
+  coords.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+  coords.type = TINYGLTF_TYPE_VEC2;
+  coords.count = n;
+  model.accessors.push_back(coords);
+  body.attributes["TEXCOORD_0"] = int(model.accessors.size()) - 1;
+
+  tinygltf::Image image;
+  image.mimeType = "image/png";
+  image.bufferView = view(kTexturePng.data(), kTexturePng.size());
+  model.images.push_back(image);
+  tinygltf::Sampler sampler;
+  sampler.magFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
+  sampler.minFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
+  sampler.wrapS = TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+  sampler.wrapT = TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT;
+  model.samplers.push_back(sampler);
+  tinygltf::Texture texture;
+  texture.source = 0;
+  texture.sampler = 0;
+  model.textures.push_back(texture);
+  tinygltf::Material m;
+  m.name = "Skin";
+  m.pbrMetallicRoughness.baseColorFactor = {0.8, 0.6, 0.5, 1.0};
+  m.pbrMetallicRoughness.metallicFactor = 0.25;
+  m.pbrMetallicRoughness.roughnessFactor = 0.75;
+  m.pbrMetallicRoughness.baseColorTexture.index = 0;
+  m.emissiveFactor = {0.125, 0.0, 0.0};
+  m.alphaMode = "MASK";
+  m.alphaCutoff = 0.25;
+  m.doubleSided = true;
+  model.materials.push_back(m);
+  body.material = 0;
+  return model;
+}
+
+struct SurfaceCase {
+  const char* name;
+  gltf_character::Form form;
+  bool imageBeside;  // the image a file of its own, named by URI without a type
+  const char* format;
+};
+
+const SurfaceCase kSurfaceCases[] = {
+    {"GlbToSkinnedGlb", gltf_character::Form::Glb, false, "skinned-glb"},
+    {"GlbToMorphGlb", gltf_character::Form::Glb, false, "glb"},
+    {"ImageFileBesideToSkinnedGlb", gltf_character::Form::External, true, "skinned-glb"},
+};
+
+class GltfSurface : public ::testing::TestWithParam<SurfaceCase> {};
+
+// A glTF character's texture coordinates, material and base colour texture reach the written
+// file as they were, and the file stays valid.
+TEST_P(GltfSurface, TexCoordsMaterialAndTextureComeThrough) {
+  const SurfaceCase& c = GetParam();
+  TempDir dir;
+  const tinygltf::Model input = TexturedCharacter();
+  const std::string file = c.form == gltf_character::Form::Glb ? "char.glb" : "char.gltf";
+  std::string error;
+  ASSERT_TRUE(gltf_character::Write(input, dir.Path() / file, c.form, &error)) << error;
+  if (c.imageBeside) {
+    std::ofstream(dir.Path() / "skin.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(kTexturePng.data()), std::streamsize(kTexturePng.size()));
+    nlohmann::json json = nlohmann::json::parse(cli_test::ReadText(dir.Path() / file));
+    json["images"] = nlohmann::json::array({{{"uri", "skin.png"}}});
+    dir.Write(file, json.dump());
+  }
+  auto run = RunProgram("run " + file + " --weights-from file --frames 0:2 --format " + c.format + " -o out.glb",
+                        dir.Path());
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  tinygltf::Model out;
+  tinygltf::TinyGLTF loader;
+  loader.SetImageLoader(
+      [](tinygltf::Image* image, const int, std::string*, std::string*, int, int, const unsigned char* bytes, int size,
+         void*) {
+        image->image.assign(bytes, bytes + size);
+        return true;
+      },
+      nullptr);
+  std::string err, warn;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&out, &err, &warn, (dir.Path() / "out.glb").string())) << err;
+  const tinygltf::Mesh* body = nullptr;
+  for (const auto& mesh : out.meshes)
+    for (const auto& prim : mesh.primitives)
+      if (prim.attributes.count("TEXCOORD_0")) body = &mesh;
+  ASSERT_NE(body, nullptr) << "no mesh carries TEXCOORD_0";
+  const tinygltf::Primitive& prim = body->primitives.at(0);
+  const tinygltf::Primitive& original = input.meshes.at(input.nodes.at(gltf_character::kBodyNode).mesh).primitives.at(0);
+  const std::vector<double> uvIn = cli_test::ReadAccessor(input, original.attributes.at("TEXCOORD_0"));
+  const std::vector<double> uvOut = cli_test::ReadAccessor(out, prim.attributes.at("TEXCOORD_0"));
+  ASSERT_EQ(uvOut.size(), uvIn.size());
+  for (std::size_t i = 0; i < uvIn.size(); ++i) ASSERT_NEAR(uvOut[i], uvIn[i], 1e-6) << "coordinate " << i;
+
+  ASSERT_GE(prim.material, 0);
+  const tinygltf::Material& m = out.materials.at(prim.material);
+  EXPECT_EQ(m.name, "Skin");
+  const double baseColor[4] = {0.8, 0.6, 0.5, 1.0};
+  ASSERT_EQ(m.pbrMetallicRoughness.baseColorFactor.size(), 4u);
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(m.pbrMetallicRoughness.baseColorFactor[c], baseColor[c], 1e-6) << c;
+  EXPECT_NEAR(m.pbrMetallicRoughness.metallicFactor, 0.25, 1e-6);
+  EXPECT_NEAR(m.pbrMetallicRoughness.roughnessFactor, 0.75, 1e-6);
+  EXPECT_EQ(m.emissiveFactor, (std::vector<double>{0.125, 0.0, 0.0}));
+  EXPECT_EQ(m.alphaMode, "MASK");
+  EXPECT_NEAR(m.alphaCutoff, 0.25, 1e-6);
+  EXPECT_TRUE(m.doubleSided);
+  const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
+  ASSERT_GE(texture, 0);
+  const tinygltf::Texture& t = out.textures.at(texture);
+  EXPECT_EQ(out.images.at(t.source).mimeType, "image/png");
+  EXPECT_EQ(out.images.at(t.source).image, kTexturePng);
+  ASSERT_GE(t.sampler, 0);
+  EXPECT_EQ(out.samplers.at(t.sampler).magFilter, TINYGLTF_TEXTURE_FILTER_NEAREST);
+  EXPECT_EQ(out.samplers.at(t.sampler).wrapS, TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE);
+  EXPECT_EQ(out.samplers.at(t.sampler).wrapT, TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT);
+  EXPECT_GLTF_VALID(dir.Path() / "out.glb");
+}
+
+INSTANTIATE_TEST_SUITE_P(Character, GltfSurface, ::testing::ValuesIn(kSurfaceCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
