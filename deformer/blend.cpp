@@ -52,6 +52,19 @@ struct SparseRows {
   }
 };
 
+// The same when the threshold is zero: every entry counts (each is above zero, or not a number,
+// which w <= 0 lets through as well), so the test is left out of the innermost loop.
+struct SparseRowsAboveZero {
+  const BoneWeight* entries;
+  const std::uint32_t* offsets;  // vertexCount + 1
+
+  template <class Visit>
+  void ForEach(int j, float, Visit&& visit) const {
+    const BoneWeight* end = entries + offsets[j + 1];
+    for (const BoneWeight* e = entries + offsets[j]; e != end; ++e) visit(e->bone, e->weight);
+  }
+};
+
 // The same from the dense vertex-major weights: every bone slot of the row.
 struct DenseRows {
   const float* weights;  // boneCount × vertexCount, vertex-major
@@ -272,8 +285,12 @@ void BlendSkin(Tessarin& skin, TimeValue t, int n, const Point3* source, Point3*
     return;
   const SparseWeights& table = cache.sparse;
   const std::int64_t stepsPerVertex = 1 + static_cast<std::int64_t>(table.entries.size()) / n;
-  Run(skin, t, n, source, destination, touched, threshold, useDualQuaternion,
-      SparseRows{table.entries.data(), table.offsets.data()}, stepsPerVertex);
+  if (threshold > 0.0f)
+    Run(skin, t, n, source, destination, touched, threshold, useDualQuaternion,
+        SparseRows{table.entries.data(), table.offsets.data()}, stepsPerVertex);
+  else
+    Run(skin, t, n, source, destination, touched, threshold, useDualQuaternion,
+        SparseRowsAboveZero{table.entries.data(), table.offsets.data()}, stepsPerVertex);
 }
 
 void BlendSkinDense(Tessarin& skin, TimeValue t, int n, const Point3* source, Point3* destination,
