@@ -25,20 +25,27 @@ namespace {
 constexpr int kFrames = 48;
 
 // A tube of 2 × sides × (segments + 1) vertices along x, skinned to `links` link bones.
+// "J<i>", appended piece by piece: g++ 12 at -O3 misreads "J" + to_string as overlapping copies.
+std::string JointName(int i) {
+  std::string name = "J";
+  name += std::to_string(i);
+  return name;
+}
+
 nlohmann::json LimbScene(int sides, int segments, int links) {
   using nlohmann::json;
   const double length = 10.0 * links;
   json bones = json::array();
   json nodes = json::array();
   for (int i = 0; i <= links; ++i) {
-    json joint = {{"name", "J" + std::to_string(i)},
+    json joint = {{"name", JointName(i)},
                   {"object", {{"type", "legacyBone"}}},
                   {"keys", json::array({{{"frame", 0}, {"rotation", {{"axis", {0, 0, 1}}, {"angle", 0}}}},
                                         {{"frame", kFrames - 1}, {"rotation", {{"axis", {0, 0, 1}}, {"angle", 4}}}}})}};
     if (i > 0) {
-      joint["parent"] = "J" + std::to_string(i - 1);
+      joint["parent"] = JointName(i - 1);
       joint["position"] = {10, 0, 0};
-      bones.push_back({{"node", "J" + std::to_string(i)}, {"falloff", 0.6}});
+      bones.push_back({{"node", JointName(i)}, {"falloff", 0.6}});
     }
     nodes.push_back(joint);
   }

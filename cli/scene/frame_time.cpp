@@ -28,7 +28,10 @@ bool WholeFrame(std::string_view s, int& v, std::string& why) {
     return false;
   }
   if (ec != std::errc() || end != s.data() + s.size()) {
-    why = "\"" + std::string(s) + "\" is not a whole frame number";
+    // Appended piece by piece: g++ 12 at -O3 misreads "\"" + string as overlapping copies.
+    why = "\"";
+    why += s;
+    why += "\" is not a whole frame number";
     return false;
   }
   return true;
@@ -85,7 +88,9 @@ bool ParseFrameTime(std::string_view text, double& frame, std::string& why) {
     return false;
   }
   if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
-    why = "\"" + std::string(text) + "\" is not a frame number";
+    why = "\"";
+    why += text;
+    why += "\" is not a frame number";
     return false;
   }
   if (!std::isfinite(v)) {
