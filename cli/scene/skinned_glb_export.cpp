@@ -14,6 +14,7 @@
 #include "cli/scene/skinned_glb_model.h"
 #include "deformer/bone_table.h"
 #include "host/headless/headless_host.h"
+#include "host/headless/scene_node.h"
 #include "host/headless/utf8_text.h"
 #include "host/sdk/iparamb2.h"
 #include "host/sdk/inode.h"
@@ -120,6 +121,20 @@ void WarnInexpressible(SkinTrack& s, RunReport& report, TimeValue t) {
                           "a new animation of the rig does not lag or wobble");
 }
 
+// Whether the node's result at t is a mesh the snapshot can take.
+bool IsMesh(INode* node, TimeValue t) {
+  Object* obj = node->EvalWorldState(t).obj;
+  if (!obj) return false;
+  const Class_ID id = obj->ClassID();
+  return id == triObjectClassID || id == polyObjectClassID || id == patchObjectClassID;
+}
+
+// A mesh no skin deforms, carried rigidly on its own node.
+struct RigidMesh {
+  INode* node = nullptr;
+  int hierarchy = -1;  // the node's index in the hierarchy
+};
+
 double BindSize(const BoneTable& table) {
   if (table.attachPositions.empty()) return 1.0;
   Point3 lo = table.attachPositions[0], hi = lo;
@@ -176,6 +191,16 @@ bool RunSkinnedGlb(const std::vector<INode*>& nodes, int frameRate, const RunOpt
     tracks.push_back(std::move(s));
   }
   if (tracks.empty()) return fail("the scene has no node with a Tessarin modifier");
+  // Every other mesh of the scene rides along on its node, as it is at the first frame; added
+  // after the bones, so that their hierarchy indices stay as they are.
+  std::vector<RigidMesh> rigid;
+  {
+    const TimeValue first = FrameToTicks(options.firstFrame, frameRate);
+    for (SceneNode* node : TheHost().AllNodes()) {
+      if (std::find(nodes.begin(), nodes.end(), node) != nodes.end() || !IsMesh(node, first)) continue;
+      rigid.push_back({node, hierarchy.Add(node)});
+    }
+  }
   std::error_code ec;
   std::filesystem::create_directories(options.outDir, ec);
   if (ec) return fail(options.outDir.string() + ": cannot create the output folder: " + ec.message());
@@ -189,7 +214,7 @@ bool RunSkinnedGlb(const std::vector<INode*>& nodes, int frameRate, const RunOpt
     scene.nodes[i + 1].name = NameOf(hierarchy.nodes[i]);
     scene.nodes[i + 1].parent = hierarchy.parents[i] + 1;  // -1 becomes the root
   }
-  scene.meshes.resize(tracks.size());
+  scene.meshes.resize(tracks.size() + rigid.size());
   std::vector<std::vector<Affine>> hierarchyWorld(hierarchy.nodes.size());  // per node, per frame (glTF)
   const int frames = options.lastFrame - options.firstFrame + 1;
   // Times f / fps keep a range's offset; glTF times cannot be negative, so a range that starts
@@ -235,6 +260,20 @@ bool RunSkinnedGlb(const std::vector<INode*>& nodes, int frameRate, const RunOpt
       }
       s.restWorld.push_back(Affine::FromMatrix3(s.node->GetObjTMAfterWSM(t)) *
                             Affine::FromMatrix3(table.attachObjectTM).Inverse());
+    }
+    for (std::size_t r = 0; r < rigid.size() && f == options.firstFrame; ++r) {
+      INode* node = rigid[r].node;
+      std::string why;
+      if (!TakeSnapshot(node, t, snap, &why)) return fail(NameOf(node) + ": " + why);
+      SkinnedGlbMesh& mesh = scene.meshes[tracks.size() + r];
+      mesh.name = NameOf(node);
+      mesh.node = rigid[r].hierarchy + 1;
+      // The snapshot is in world space; the glTF node carries the node's transform.
+      const Affine toNode = ToGltfSpace(Affine::FromMatrix3(node->GetNodeTM(t))).Inverse();
+      for (const Point3& p : snap.positions) mesh.positions.push_back(toNode.Apply(ToGltfPoint(p)));
+      mesh.triangles = SnapshotTriangles(snap);
+      if (auto it = options.surfaces.find(mesh.name); it != options.surfaces.end() && it->second)
+        mesh.surface = *it->second;
     }
     for (std::size_t i = 0; i < hierarchy.nodes.size(); ++i) {
       const Affine world = ToGltfSpace(Affine::FromMatrix3(hierarchy.nodes[i]->GetNodeTM(t)));

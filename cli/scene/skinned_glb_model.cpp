@@ -99,7 +99,7 @@ void AddMesh(tinygltf::Model& model, const SkinnedGlbMesh& mesh) {
   if (auto uvs = GltfTexCoords(mesh.surface, mesh.positions.size()); !uvs.empty())
     prim.attributes["TEXCOORD_0"] = AddVec2Attribute(model, uvs);
   if (mesh.colors.size() == mesh.positions.size()) prim.attributes["COLOR_0"] = AddVec3Attribute(model, mesh.colors, false);
-  for (int set = 0; set * 4 < mesh.influences.width; ++set) {
+  for (int set = 0; !mesh.joints.empty() && set * 4 < mesh.influences.width; ++set) {
     prim.attributes["JOINTS_" + std::to_string(set)] = AddJoints(model, mesh.influences, set, mesh.joints.size());
     prim.attributes["WEIGHTS_" + std::to_string(set)] = AddWeights(model, mesh.influences, set);
   }
@@ -110,6 +110,10 @@ void AddMesh(tinygltf::Model& model, const SkinnedGlbMesh& mesh) {
   m.name = mesh.name;
   m.primitives.push_back(prim);
   model.meshes.push_back(m);
+  if (mesh.joints.empty()) {
+    model.nodes.at(mesh.node).mesh = static_cast<int>(model.meshes.size()) - 1;
+    return;
+  }
 
   std::vector<float> matrices;
   for (const Affine& ibm : mesh.inverseBind) {

@@ -20,8 +20,11 @@ struct SkinnedGlbNode {
   std::vector<Trs> keys;   // the local transform, one per frame (or one for all)
 };
 
+// A skinned mesh (joints given) sits on a node of its own at the root; a mesh no skin deforms
+// (no joints) sits on its hierarchy node `node`, its positions in that node's axes.
 struct SkinnedGlbMesh {
   std::string name;
+  int node = -1;                          // the carrying node of an unskinned mesh, else -1
   std::vector<Point3> positions;          // one per vertex, the bind pose
   std::vector<std::uint32_t> triangles;   // three vertex indices each
   std::vector<Point3> colors;             // empty, or one r, g, b per vertex
@@ -39,7 +42,7 @@ struct SkinnedGlbScene {
   std::string animationName = "frames";
 };
 
-// The model: nodes (hierarchy first, then one node per mesh), meshes with POSITION, NORMAL
+// The model: nodes (hierarchy first, then one node per skinned mesh), meshes with POSITION, NORMAL
 // (computed from the bind pose), TEXCOORD_0, COLOR_0, JOINTS_n / WEIGHTS_n, skins and one
 // animation with LINEAR translation, rotation and scale channels for the transforms that change.
 tinygltf::Model BuildSkinnedGlbModel(const SkinnedGlbScene& scene, const std::string& generator);

@@ -438,14 +438,37 @@ TEST_P(SkinnedRoundTrip, TheWrittenSkinPlaysTheInputsMotion) {
   double diagonal = 0.0;
   for (int k = 0; k < 3; ++k) diagonal += std::pow(bounds.maxValues[k] - bounds.minValues[k], 2);
   diagonal = std::sqrt(diagonal);
+  // The unskinned hat rides along on a node of its own under the head.
+  int hat = -1;
+  for (std::size_t n = 0; n < output.nodes.size(); ++n)
+    if (output.nodes[n].name == "Hat") hat = static_cast<int>(n);
+  ASSERT_GE(hat, 0) << "the unskinned mesh is carried";
+  EXPECT_LT(output.nodes[hat].skin, 0);
+  ASSERT_GE(output.nodes[hat].mesh, 0);
+  auto rigidPositions = [](const tinygltf::Model& model, int node, int animation, double t) {
+    const auto world = gltf_reference::WorldMatrices(model, animation, t)[node];
+    const auto local =
+        cli_test::ReadAccessor(model, model.meshes[model.nodes[node].mesh].primitives[0].attributes.at("POSITION"));
+    std::vector<gltf_math::Vec3> out;
+    for (std::size_t v = 0; v + 2 < local.size(); v += 3)
+      out.push_back(gltf_math::TransformPoint(world, {local[v], local[v + 1], local[v + 2]}));
+    return out;
+  };
+  auto worstDistance = [](const auto& a, const auto& b) {
+    double worst = 0.0;
+    for (std::size_t v = 0; v < a.size(); ++v)
+      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::fabs(a[v][k] - b[v][k]));
+    return worst;
+  };
   for (int f = 0; f <= c.lastFrame; ++f) {
     const auto want = gltf_reference::SkinnedPositions(input, gltf_character::kBodyNode, c.animation, f / c.fps);
     const auto got = gltf_reference::SkinnedPositions(output, body, 0, f / c.fps);
     ASSERT_EQ(got.size(), want.size()) << "vertices stay one to one";
-    double worst = 0.0;
-    for (std::size_t v = 0; v < got.size(); ++v)
-      for (int k = 0; k < 3; ++k) worst = std::max(worst, std::fabs(got[v][k] - want[v][k]));
-    EXPECT_LT(worst, 1e-4 * diagonal) << "frame " << f;
+    EXPECT_LT(worstDistance(got, want), 1e-4 * diagonal) << "frame " << f;
+    const auto hatWant = rigidPositions(input, gltf_character::kHatNode, c.animation, f / c.fps);
+    const auto hatGot = rigidPositions(output, hat, 0, f / c.fps);
+    ASSERT_EQ(hatGot.size(), hatWant.size()) << "the hat's vertices stay one to one";
+    EXPECT_LT(worstDistance(hatGot, hatWant), 1e-4 * diagonal) << "the hat at frame " << f;
   }
   EXPECT_GLTF_VALID(dir.Path() / "out/character.glb");
 }
