@@ -95,6 +95,9 @@ public:
   SkinSettings settings;
   // The evaluation's prepared bones and scratch, kept between evaluations (not stored, not cloned).
   BlendWorkspace blendWork;
+  // The last evaluation threw (ran out of memory) and let the mesh through as far as it got.
+  // Neither stored nor cloned.
+  bool lastEvaluationFailed = false;
   INode* nodeCache = nullptr;
   std::uint64_t instanceStamp = 0;
   // The internal editing interface (GetInterface(SKIN_EDITOR_INTERFACE_ID)).

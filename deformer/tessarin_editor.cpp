@@ -103,3 +103,5 @@ const BoneTable& TessarinEditor::Table() { return skin_.table; }
 const WeightCache& TessarinEditor::Weights() { return skin_.cache; }
 
 float TessarinEditor::WeightOf(int bone, int vertex) { return ::WeightOf(skin_, bone, vertex); }
+
+bool TessarinEditor::LastEvaluationFailed() { return skin_.lastEvaluationFailed; }

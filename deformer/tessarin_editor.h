@@ -25,6 +25,7 @@ public:
   const BoneTable& Table() override;
   const WeightCache& Weights() override;
   float WeightOf(int bone, int vertex) override;
+  bool LastEvaluationFailed() override;
 
 private:
   Tessarin& skin_;

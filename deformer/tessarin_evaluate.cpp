@@ -113,6 +113,7 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
     ~Busy() { flag = was; }
   } busy{blendWork.evaluating, blendWork.evaluating};
   blendWork.evaluating = true;
+  lastEvaluationFailed = false;
   try {
     ObjectWrapper& wrapper = buffers.wrapper;
     if (wrapper.Init(t, *os)) {
@@ -129,7 +130,9 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
       }
     }
   } catch (const std::exception&) {
-    // Nothing reaches the host: the mesh passes through as far as it got.
+    // Nothing reaches the host: the mesh passes through as far as it got, and the editing
+    // interface can tell.
+    lastEvaluationFailed = true;
   }
   buffers.wrapper.Release();
   if (os->obj) os->obj->UpdateValidity(GEOM_CHAN_NUM, LocalValidity(t));

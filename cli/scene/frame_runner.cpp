@@ -10,6 +10,7 @@
 #include "cli/scene/obj_file.h"
 #include "cli/scene/progress.h"
 #include "cli/scene/scene_builder.h"
+#include "cli/scene/skin_access.h"
 #include "cli/scene/skinned_glb_export.h"
 #include "host/headless/headless_host.h"
 #include "host/headless/utf8_text.h"
@@ -75,6 +76,8 @@ bool RunFramesUnguarded(const std::vector<INode*>& nodes, int frameRate, const R
                                       ? SnapshotParts::Everything
                                       : SnapshotParts::PositionsAndColors;
       if (!TakeSnapshot(nodes[n], t, snap, &why, parts)) return fail(report.nodes[n] + ": " + why);
+      if (const std::string failed = SkinFailureOn(nodes[n]); !failed.empty())
+        return fail(report.nodes[n] + ": " + failed + " at frame " + std::to_string(f));
       report.evaluationSeconds += Since(evalStart);
       GlbMeshTrack& track = tracks[n];
       if (i == 0) {

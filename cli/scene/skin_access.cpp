@@ -43,3 +43,15 @@ std::vector<INode*> SkinnedNodes(const std::vector<SkinRef>& skins) {
     if (std::find(nodes.begin(), nodes.end(), s.node) == nodes.end()) nodes.push_back(s.node);
   return nodes;
 }
+
+std::string SkinFailureOn(INode* node) {
+  Object* obj = node ? node->GetObjectRef() : nullptr;
+  while (obj && obj->SuperClassID() == GEN_DERIVOB_CLASS_ID) {
+    auto* derived = static_cast<IDerivedObject*>(obj);
+    for (int i = 0; i < derived->NumModifiers(); ++i)
+      if (ISkinEditor* editor = SkinEditorOf(derived->GetModifier(i)); editor && editor->LastEvaluationFailed())
+        return "the skin ran out of memory while deforming the mesh";
+    obj = derived->GetObjRef();
+  }
+  return {};
+}

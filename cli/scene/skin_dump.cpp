@@ -150,7 +150,7 @@ json DumpSkins(const DumpOptions& options) {
       MeshSnapshot snap;
       std::string why;
       json entry = {{"node", NameOf(node)}};
-      if (TakeSnapshot(node, t, snap, &why)) {
+      if (TakeSnapshot(node, t, snap, &why) && (why = SkinFailureOn(node)).empty()) {
         json positions = json::array();
         for (const Point3& p : snap.positions) positions.push_back(Vec(p));
         entry["positions"] = positions;

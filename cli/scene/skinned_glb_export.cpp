@@ -233,6 +233,8 @@ bool RunSkinnedGlb(const std::vector<INode*>& nodes, int frameRate, const RunOpt
       SkinTrack& s = tracks[n];
       std::string why;
       if (!TakeSnapshot(s.node, t, snap, &why)) return fail(s.name + ": " + why);
+      if (const std::string failed = SkinFailureOn(s.node); !failed.empty())
+        return fail(s.name + ": " + failed + " at frame " + std::to_string(f));
       const BoneTable& table = s.skin.editor->Table();
       if (snap.VertexCount() != table.vertexCount)
         return fail(s.name + ": the mesh has " + std::to_string(snap.VertexCount()) + " vertices at frame " +

@@ -63,4 +63,7 @@ public:
   // The weight of bone on vertex: the cache entry, computed first when the cache is out of date;
   // 0 outside the table.
   virtual float WeightOf(int bone, int vertex) = 0;
+  // Whether the skin's last evaluation failed part way (it ran out of memory) and let the mesh
+  // through as far as it got: the host sees no error, so callers that write frames ask here.
+  virtual bool LastEvaluationFailed() = 0;
 };

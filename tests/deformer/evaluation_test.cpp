@@ -1,11 +1,13 @@
 // Evaluation: the cases that pass the mesh through, the two ways of reaching world space
 // (use_stack), cloning, and an animated bone chain deforming a tube.
 
+#include <new>
 #include <numbers>
 
 #include "deformer/skin_services.h"
 #include "deformer/weights.h"
 #include "host/headless/derived_object.h"
+#include "module/registry/skin_editor.h"
 #include "module/registry/tessarin_parameters.h"
 #include "skin_scene.h"
 #include "support/tolerance.h"
@@ -72,6 +74,46 @@ TEST_F(Evaluation, UnusableStatesPassTheMeshThroughWithValidityOfTheInstant) {
     mesh->DeleteMe();
     if (!node) skin->DeleteMe();
   }
+}
+
+// A deformable object whose conversion to a mesh runs out of memory.
+class ExhaustingObject : public GeomObject {
+public:
+  Class_ID ClassID() override { return Class_ID(0x5417, 0x2); }
+  ObjectState Eval(TimeValue) override { return ObjectState(this); }
+  BOOL IsDeformable() override { return TRUE; }
+  int CanConvertToType(Class_ID) override { return 1; }
+  Object* ConvertToType(TimeValue, Class_ID) override { throw std::bad_alloc(); }
+};
+
+// An evaluation that fails part way lets the mesh through without telling the host, so the
+// editing interface must say so, and the next good evaluation must clear it.
+TEST_F(Evaluation, AFailedEvaluationIsToldByTheEditingInterfaceUntilAGoodOne) {
+  SceneNode* bone = BoxBone(L"bone", {-1, -1, -1}, {1, 1, 1}, {0, 0, 0});
+  auto* skin = new Tessarin();
+  AssignBones(*skin, {bone});
+  skin->table.ResizeVertexArrays(4);
+  for (auto& b : skin->table.bones) b->bindShape.radius[0] = b->bindShape.radius[1] = b->bindShape.radius[2] = 1;
+  skin->table.RebuildBindFrames();
+  skin->table.attachTime = 0;
+  IDerivedObject* stack = CreateDerivedObject(CreateNewTriObject());
+  stack->AddModifier(skin);
+  SceneNode* node = host().CreateNode(L"n", stack);
+  auto* editor = static_cast<ISkinEditor*>(skin->GetInterface(SKIN_EDITOR_INTERFACE_ID));
+  ASSERT_NE(editor, nullptr);
+  ModContext mc;
+
+  ExhaustingObject exhausting;
+  ObjectState failing(&exhausting);
+  skin->ModifyObject(Frame(1), mc, &failing, node);
+  EXPECT_TRUE(editor->LastEvaluationFailed());
+
+  TriObject* mesh = CreateNewTriObject();
+  for (int i = 0; i < 4; ++i) mesh->mesh.verts.emplace_back(0.1f * i, 0.0f, 0.0f);
+  ObjectState good(mesh);
+  skin->ModifyObject(Frame(2), mc, &good, node);
+  EXPECT_FALSE(editor->LastEvaluationFailed());
+  mesh->DeleteMe();
 }
 
 class StackBridge : public SkinSceneTest {
