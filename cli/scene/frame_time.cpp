@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -28,10 +29,12 @@ bool WholeFrame(std::string_view s, int& v, std::string& why) {
     return false;
   }
   if (ec != std::errc() || end != s.data() + s.size()) {
-    // Appended piece by piece: g++ 12 at -O3 misreads "\"" + string as overlapping copies.
-    why = "\"";
-    why += s;
-    why += "\" is not a whole frame number";
+    // Built in a fresh string: g++ 12 at -O3 misreads "\"" + string, and the same assigned to
+    // why, as overlapping copies.
+    std::string text = "\"";
+    text += s;
+    text += "\" is not a whole frame number";
+    why = std::move(text);
     return false;
   }
   return true;
@@ -88,9 +91,10 @@ bool ParseFrameTime(std::string_view text, double& frame, std::string& why) {
     return false;
   }
   if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
-    why = "\"";
-    why += text;
-    why += "\" is not a frame number";
+    std::string quoted = "\"";
+    quoted += text;
+    quoted += "\" is not a frame number";
+    why = std::move(quoted);
     return false;
   }
   if (!std::isfinite(v)) {
