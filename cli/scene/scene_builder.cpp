@@ -16,7 +16,7 @@ std::wstring Wide(const std::string& utf8) {
 
 class Builder {
 public:
-  // With releaseGeometry, each object spec lets go of its geometry once its object exists.
+  // With releaseGeometry, each parsed object lets go of its geometry once its host object exists.
   Builder(const SceneDescription& scene, bool releaseGeometry)
       : scene_(scene), ctx_(scene), releaseGeometry_(releaseGeometry) {}
 
