@@ -103,8 +103,8 @@ void Tessarin::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
   (void)mc;
   (void)node;
   if (!os) return;
-  // The kept wrapper and flags (the flags' buffer reused frame after frame; the wrapper frees its
-  // position copy when released), unless an influence source re-enters this skin's evaluation.
+  // The kept wrapper and flags (their buffers reused frame after frame, so that a steady
+  // evaluation allocates nothing), unless an influence source re-enters this skin's evaluation.
   EvaluationBuffers own;
   EvaluationBuffers& buffers = blendWork.evaluating ? own : blendWork.buffers;
   struct Busy {

@@ -42,8 +42,8 @@ void ObjectWrapper::Release() {
   tri_ = nullptr;
   poly_ = nullptr;
   patch_ = nullptr;
-  // Freed, not kept for the next Init: for a big mesh the copy is as large as its positions.
-  std::vector<Point3>().swap(verts_);
+  // Emptied, its capacity kept: the next Init of a mesh of the same size then allocates nothing.
+  verts_.clear();
 }
 
 void ObjectWrapper::SetVert(int i, const Point3& p) {

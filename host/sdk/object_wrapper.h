@@ -14,7 +14,7 @@ public:
   // object is converted to nativeType (the converted object replaces os->obj). False if the
   // object cannot be wrapped.
   bool Init(TimeValue t, ObjectState& os, bool copy = false, int extraFlags = 0, int nativeType = polyObject);
-  // Lets go of the object and frees the position array.
+  // Lets go of the object; the position array keeps its capacity for the next Init.
   void Release();
 
   int Type() const { return type_; }
