@@ -86,7 +86,7 @@ void CheckVertexBudget(const JsonView& json, long long count) {
 }
 
 std::unique_ptr<ObjectSpec> Finish(PolyMesh mesh, const JsonView& json, MeshSurface surface = {}) {
-  return std::make_unique<MeshObjectSpec>(std::move(mesh), ReadKind(json), std::move(surface));
+  return MakeMeshObject(std::move(mesh), ReadKind(json), std::move(surface));
 }
 
 std::unique_ptr<ObjectSpec> ReadMesh(const JsonView& json, const ClassReadContext& ctx) {
@@ -200,6 +200,10 @@ std::unique_ptr<ObjectSpec> ReadSpline(const JsonView& json, const ClassReadCont
 }
 
 }  // namespace
+
+std::unique_ptr<ObjectSpec> MakeMeshObject(PolyMesh mesh, MeshKind kind, MeshSurface surface) {
+  return std::make_unique<MeshObjectSpec>(std::move(mesh), kind, std::move(surface));
+}
 
 void RegisterGeometryClasses(SceneClassRegistry& registry) {
   registry.AddObject("mesh", ReadMesh);

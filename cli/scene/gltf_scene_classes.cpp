@@ -1,9 +1,9 @@
 #include "cli/scene/gltf_scene_classes.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "cli/scene/scene_builder.h"
+#include "cli/scene/scene_classes.h"
 #include "cli/scene/skin_access.h"
 #include "host/headless/builtin_objects.h"
 #include "host/headless/headless_host.h"
@@ -11,28 +11,6 @@
 #include "module/registry/class_ids.h"
 
 namespace {
-
-class MeshSpec : public ObjectSpec {
-public:
-  MeshSpec(PolyMesh mesh, MeshSurface surface)
-      : mesh_(std::move(mesh)), surface_(std::move(surface)), vertexCount_(mesh_.VertexCount()) {}
-  Object* Create(BuildContext&) const override {
-    assert(!released_ && "the mesh was released after the object was made");
-    return CreateMeshObject(mesh_, MeshKind::Tri);
-  }
-  std::optional<int> VertexCount() const override { return vertexCount_; }
-  const MeshSurface* Surface() const override { return surface_.Empty() ? nullptr : &surface_; }
-  void ReleaseGeometry() override {
-    mesh_ = PolyMesh();
-    released_ = true;
-  }
-
-private:
-  PolyMesh mesh_;
-  MeshSurface surface_;
-  int vertexCount_;
-  bool released_ = false;
-};
 
 class JointSpec : public ObjectSpec {
 public:
@@ -140,7 +118,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ObjectSpec> MakeGltfMesh(PolyMesh mesh, MeshSurface surface) {
-  return std::make_unique<MeshSpec>(std::move(mesh), std::move(surface));
+  return MakeMeshObject(std::move(mesh), MeshKind::Tri, std::move(surface));
 }
 std::unique_ptr<ObjectSpec> MakeGltfJoint(const Box3& box) { return std::make_unique<JointSpec>(box); }
 std::unique_ptr<ModifierSpec> MakeGltfSkin(std::string place, std::vector<GltfSkinBone> bones, float falloff,

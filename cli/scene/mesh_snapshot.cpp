@@ -7,30 +7,31 @@ namespace {
 
 const Point3 kWhite(1.0f, 1.0f, 1.0f);
 
-// Appends a face when every corner names a vertex of the mesh and it has three corners or more.
+// Whether a face is taken: three corners or more, every one naming one of `vertices` vertices.
 template <class Corners>
-void AddValidFace(MeshSnapshot& out, const Corners& corners, int count) {
-  if (count < 3) return;
-  const int vertices = out.VertexCount();
+bool ValidFace(const Corners& corners, int count, int vertices) {
+  if (count < 3) return false;
   for (int k = 0; k < count; ++k) {
     const auto corner = static_cast<long long>(corners[k]);
-    if (corner < 0 || corner >= vertices) return;
+    if (corner < 0 || corner >= vertices) return false;
   }
+  return true;
+}
+
+// Appends the face when it is taken.
+template <class Corners>
+void AddValidFace(MeshSnapshot& out, const Corners& corners, int count) {
+  if (!ValidFace(corners, count, out.VertexCount())) return;
   for (int k = 0; k < count; ++k) out.faceVertices.push_back(static_cast<int>(corners[k]));
   out.faceStarts.push_back(static_cast<int>(out.faceVertices.size()));
 }
 
-// Calls visit with a face's corners when every corner names one of `vertices` vertices and it has
-// three corners or more; corners is scratch space.
+// Calls visit with the face's corners when it is taken; corners is scratch space.
 template <class Corners, class Visit>
 void VisitValidFace(const Corners& face, int count, int vertices, std::vector<int>& corners, Visit& visit) {
-  if (count < 3) return;
+  if (!ValidFace(face, count, vertices)) return;
   corners.clear();
-  for (int k = 0; k < count; ++k) {
-    const auto corner = static_cast<long long>(face[k]);
-    if (corner < 0 || corner >= vertices) return;
-    corners.push_back(static_cast<int>(corner));
-  }
+  for (int k = 0; k < count; ++k) corners.push_back(static_cast<int>(face[k]));
   visit(std::span<const int>(corners));
 }
 
@@ -127,6 +128,13 @@ bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* erro
   const Matrix3 toWorld = node->GetObjTMAfterWSM(t);
   for (Point3& p : out.positions) p = CarryPoint(p, toWorld);
   return true;
+}
+
+bool IsSnapshotMesh(INode* node, TimeValue t) {
+  Object* obj = node->EvalWorldState(t).obj;
+  if (!obj) return false;
+  const Class_ID id = obj->ClassID();
+  return id == triObjectClassID || id == polyObjectClassID || id == patchObjectClassID;
 }
 
 bool VisitEvaluatedFaces(INode* node, TimeValue t, const std::function<void(std::span<const int>)>& visit) {

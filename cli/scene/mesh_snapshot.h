@@ -43,6 +43,9 @@ enum class SnapshotParts { Everything, PositionsAndColors };
 bool TakeSnapshot(INode* node, TimeValue t, MeshSnapshot& out, std::string* error,
                   SnapshotParts parts = SnapshotParts::Everything);
 
+// Whether the node's result at t is a mesh TakeSnapshot can take (triangle, polygon or patch).
+bool IsSnapshotMesh(INode* node, TimeValue t);
+
 // Calls visit with the corners of each face of the node's evaluated mesh at t, as TakeSnapshot
 // would take them (the same faces left out), without copying them all: OBJ frames of a big mesh
 // write its faces from here. False when the node's result is not a mesh.

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "cli/scene/json_view.h"
+#include "cli/scene/mesh_surface.h"
+#include "cli/scene/poly_mesh.h"
 #include "cli/scene/scene_description.h"
 
 // What a class reader may look at besides its own JSON: the scene read so far (every node's
@@ -41,6 +43,10 @@ private:
 
 // The registry with every class of the program, filled on first use.
 const SceneClassRegistry& SceneClasses();
+
+// A mesh object of the given kind from a plain mesh, with what its surface brings: what the
+// inline, OBJ and primitive readers give, and what the glTF import gives for every primitive.
+std::unique_ptr<ObjectSpec> MakeMeshObject(PolyMesh mesh, MeshKind kind, MeshSurface surface = {});
 
 // Registration functions, one per family of classes.
 void RegisterGeometryClasses(SceneClassRegistry& registry);

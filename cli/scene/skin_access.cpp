@@ -15,15 +15,27 @@ ISkinEditor* SkinEditorOf(Animatable* modifier) {
 
 namespace {
 
-int StackIndex(INode* node, Modifier* mod) {
-  Object* obj = node->GetObjectRef();
+// Calls visit(modifier, index in its stack) for the node's modifiers, top first, until it returns
+// true; whether one did.
+template <class Visit>
+bool FindModifier(INode* node, Visit visit) {
+  Object* obj = node ? node->GetObjectRef() : nullptr;
   while (obj && obj->SuperClassID() == GEN_DERIVOB_CLASS_ID) {
     auto* derived = static_cast<IDerivedObject*>(obj);
     for (int i = 0; i < derived->NumModifiers(); ++i)
-      if (derived->GetModifier(i) == mod) return i;
+      if (visit(derived->GetModifier(i), i)) return true;
     obj = derived->GetObjRef();
   }
-  return 0;
+  return false;
+}
+
+int StackIndex(INode* node, Modifier* mod) {
+  int index = 0;
+  const bool found = FindModifier(node, [&](Modifier* m, int i) {
+    index = i;
+    return m == mod;
+  });
+  return found ? index : 0;
 }
 
 }  // namespace
@@ -45,13 +57,9 @@ std::vector<INode*> SkinnedNodes(const std::vector<SkinRef>& skins) {
 }
 
 std::string SkinFailureOn(INode* node) {
-  Object* obj = node ? node->GetObjectRef() : nullptr;
-  while (obj && obj->SuperClassID() == GEN_DERIVOB_CLASS_ID) {
-    auto* derived = static_cast<IDerivedObject*>(obj);
-    for (int i = 0; i < derived->NumModifiers(); ++i)
-      if (ISkinEditor* editor = SkinEditorOf(derived->GetModifier(i)); editor && editor->LastEvaluationFailed())
-        return "the skin ran out of memory while deforming the mesh";
-    obj = derived->GetObjRef();
-  }
-  return {};
+  const bool failed = FindModifier(node, [](Modifier* m, int) {
+    ISkinEditor* editor = SkinEditorOf(m);
+    return editor && editor->LastEvaluationFailed();
+  });
+  return failed ? "the skin ran out of memory while deforming the mesh" : std::string();
 }

@@ -121,14 +121,6 @@ void WarnInexpressible(SkinTrack& s, RunReport& report, TimeValue t) {
                           "a new animation of the rig does not lag or wobble");
 }
 
-// Whether the node's result at t is a mesh the snapshot can take.
-bool IsMesh(INode* node, TimeValue t) {
-  Object* obj = node->EvalWorldState(t).obj;
-  if (!obj) return false;
-  const Class_ID id = obj->ClassID();
-  return id == triObjectClassID || id == polyObjectClassID || id == patchObjectClassID;
-}
-
 // A mesh no skin deforms, carried rigidly on its own node.
 struct RigidMesh {
   INode* node = nullptr;
@@ -197,7 +189,7 @@ bool RunSkinnedGlb(const std::vector<INode*>& nodes, int frameRate, const RunOpt
   {
     const TimeValue first = FrameToTicks(options.firstFrame, frameRate);
     for (SceneNode* node : TheHost().AllNodes()) {
-      if (std::find(nodes.begin(), nodes.end(), node) != nodes.end() || !IsMesh(node, first)) continue;
+      if (std::find(nodes.begin(), nodes.end(), node) != nodes.end() || !IsSnapshotMesh(node, first)) continue;
       rigid.push_back({node, hierarchy.Add(node)});
     }
   }
