@@ -1,6 +1,7 @@
 #include "sources/orbicle_mesh.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -71,20 +72,21 @@ void BuildOrbicleMesh(const OrbicleShape& shape, Mesh& mesh) {
   const int bottom = S * R + 1;
   mesh.setVert(bottom, ClampToDirection(Point3(0.0f, 0.0f, -H * 0.5f), D));
 
+  std::vector<Face>& faces = mesh.faces.Edit();
   int f = 0;
-  for (int i = 1; i <= S; ++i) SetFace(mesh.faces[f++], 0, i, i == S ? 1 : i + 1, true, true, true);
+  for (int i = 1; i <= S; ++i) SetFace(faces[f++], 0, i, i == S ? 1 : i + 1, true, true, true);
   for (int r = 1; r <= R - 1; ++r) {
     const int first = (r - 1) * S + 1;
     for (int j = 0; j < S; ++j) {
       const int a = first + j;
       const int b = j == S - 1 ? first : a + 1;
-      SetFace(mesh.faces[f++], a, a + S, b + S, true, true, false);
-      SetFace(mesh.faces[f++], a, b + S, b, false, true, true);
+      SetFace(faces[f++], a, a + S, b + S, true, true, false);
+      SetFace(faces[f++], a, b + S, b, false, true, true);
     }
   }
   const int last = (R - 1) * S + 1;
   for (int i = 0; i < S; ++i)
-    SetFace(mesh.faces[f++], bottom, i == S - 1 ? last : last + i + 1, last + i, true, true, true);
+    SetFace(faces[f++], bottom, i == S - 1 ? last : last + i + 1, last + i, true, true, true);
 
   // No texture coordinates; geometry and topology changed.
   mesh.InvalidateGeomCache();

@@ -20,13 +20,14 @@ std::size_t FanCount(const PolyMesh& mesh) {
 TriObject* MakeTri(const PolyMesh& mesh) {
   TriObject* tri = CreateNewTriObject();
   tri->mesh.verts = mesh.vertices;
-  tri->mesh.faces.reserve(FanCount(mesh));  // exactly: a big mesh should not carry spare capacity
+  std::vector<Face>& faces = tri->mesh.faces.Edit();
+  faces.reserve(FanCount(mesh));  // exactly: a big mesh should not carry spare capacity
   for (int f = 0; f < mesh.FaceCount(); ++f) {
     Fan(mesh.Face(f), [&](int a, int b, int c) {
       Face face;
       face.setVerts(a, b, c);
       face.setEdgeVisFlags(1, 1, 1);
-      tri->mesh.faces.push_back(face);
+      faces.push_back(face);
     });
   }
   return tri;

@@ -48,7 +48,7 @@ bool IndicesBelow(const std::vector<std::vector<int>>& polygons, std::size_t lim
 
 IOResult TriObject::Save(ISave* isave) {
   bool ok = PutChunk(isave, scenefile::kMeshVertsChunk, [&] { return PutArray(isave, mesh.verts); }) &&
-            PutChunk(isave, scenefile::kMeshFacesChunk, [&] { return PutArray(isave, mesh.faces); }) &&
+            PutChunk(isave, scenefile::kMeshFacesChunk, [&] { return PutArray(isave, mesh.faces.View()); }) &&
             PutChunk(isave, scenefile::kMeshVertColorsChunk, [&] { return PutArray(isave, mesh.vertCol); }) &&
             PutChunk(isave, scenefile::kMeshVertColorFacesChunk, [&] { return PutArray(isave, mesh.vcFace); });
   return ok ? IO_OK : IO_ERROR;
@@ -58,7 +58,7 @@ IOResult TriObject::Load(ILoad* iload) {
   IOResult r = ForEachChunk(iload, [&](USHORT id) {
     switch (id) {
       case scenefile::kMeshVertsChunk: return GetArray(iload, mesh.verts);
-      case scenefile::kMeshFacesChunk: return GetArray(iload, mesh.faces);
+      case scenefile::kMeshFacesChunk: return GetArray(iload, mesh.faces.Edit());
       case scenefile::kMeshVertColorsChunk: return GetArray(iload, mesh.vertCol);
       case scenefile::kMeshVertColorFacesChunk: return GetArray(iload, mesh.vcFace);
       default: return true;

@@ -7,6 +7,7 @@
 
 #include "host/sdk/box3.h"
 #include "host/sdk/matrix3.h"
+#include "host/sdk/shared_array.h"
 
 using VertColor = Point3;  // r, g, b in [0, 1]
 
@@ -45,7 +46,8 @@ public:
 class Mesh {
 public:
   std::vector<Point3> verts;
-  std::vector<Face> faces;
+  // Shared by copies of the mesh until changed: the stack's working copies keep the input's faces.
+  SharedArray<Face> faces;
   // Map channel 0: vertex colours and their faces (one per geometry face).
   std::vector<VertColor> vertCol;
   std::vector<TVFace> vcFace;

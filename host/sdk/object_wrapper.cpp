@@ -62,9 +62,10 @@ void ObjectWrapper::SetupVertexColors() {
   if (tri_) {
     Mesh& m = tri_->mesh;
     m.vertCol.assign(m.verts.size(), Point3(1.0f, 1.0f, 1.0f));
-    m.vcFace.resize(m.faces.size());
-    for (std::size_t f = 0; f < m.faces.size(); ++f)
-      m.vcFace[f].setTVerts(int(m.faces[f].v[0]), int(m.faces[f].v[1]), int(m.faces[f].v[2]));
+    const SharedArray<Face>& faces = m.faces;  // read only: the faces stay shared with the input
+    m.vcFace.resize(faces.size());
+    for (std::size_t f = 0; f < faces.size(); ++f)
+      m.vcFace[f].setTVerts(int(faces[f].v[0]), int(faces[f].v[1]), int(faces[f].v[2]));
   } else if (poly_) {
     poly_->mm.InitMap(0);
   } else if (patch_) {

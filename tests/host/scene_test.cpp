@@ -231,8 +231,8 @@ TEST_F(HostScene, PlacedPointsFollowAnAnimatedNode) {
 }
 
 // Frame after frame the stack copies into the object of its last result; the copy must still be
-// the input's state each time, whatever the modifiers did to it, follow a topology change, and
-// answer ray casts for its new points.
+// the input's state each time, whatever the modifiers did to it, follow a topology change, share
+// the input's faces, and answer ray casts for its new points.
 TEST_F(HostScene, StackReusesItsCopyAndStartsFromTheInputEveryTime) {
   TriObject* base = MeshOf({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
   base->mesh.faces.resize(1);
@@ -276,6 +276,8 @@ TEST_F(HostScene, StackReusesItsCopyAndStartsFromTheInputEveryTime) {
     const Mesh& mesh = static_cast<TriObject*>(obj)->mesh;
     ASSERT_EQ(mesh.verts.size(), base->mesh.verts.size());
     ASSERT_EQ(mesh.faces.size(), base->mesh.faces.size());
+    // The modifier moved points only: the copy keeps the input's faces instead of its own.
+    EXPECT_TRUE(mesh.faces.SharesWith(base->mesh.faces));
     for (std::size_t i = 0; i < mesh.verts.size(); ++i)
       EXPECT_TRUE(ExpectPoint3Near(mesh.verts[i], (base->mesh.verts[i] + Point3(1, 0, 0)) * c.scale, 0.0f)) << i;
     EXPECT_EQ(obj->IntersectRay(0, down, at, normal) != 0, c.scale == 1.0f);
