@@ -1,6 +1,7 @@
 // tessarin dump SCENE [--time FRAME] [--weights] [--top N] [--json]
 
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "cli/commands/commands.h"
@@ -30,14 +31,13 @@ int Dump(const DumpCommandOptions& opts, const CommandIo& io) {
   dump.weights = opts.weights;
   dump.top = opts.top;
   dump.positionsFrame = opts.time;
-  nlohmann::ordered_json doc;
   try {
-    doc = DumpSkins(dump);
+    WriteDump(dump, opts.json, io.out);
   } catch (const std::bad_alloc&) {
-    return ReportFailure(io.err, opts.scene + ": out of memory while evaluating the scene's skins");
+    io.out.flush();
+    return ReportFailure(io.err, opts.scene + ": out of memory while evaluating the scene's skins (the output is incomplete)");
   }
-  if (opts.json) io.out << doc.dump() << '\n';  // one line: pipe it through jq to read it
-  else io.out << DumpText(doc);
+  if (!io.out) return ReportFailure(io.err, "the dump could not be written to the standard output");
   return 0;
 }
 

@@ -76,13 +76,8 @@ int ImportTsm(const ImportTsmOptions& opts, const CommandIo& io) {
   dump.sceneFile = opts.scene;
   dump.frameRate = scene.description.frameRate;
   dump.sceneFrame = scene.description.time;
-  nlohmann::ordered_json doc = DumpSkins(dump);
-  if (opts.json) {
-    io.out << doc.dump() << '\n';
-  } else {
-    io.out << DumpText(doc);
-    io.out << "\nscene saved to " << opts.out << '\n';
-  }
+  WriteDump(dump, opts.json, io.out);
+  if (!opts.json) io.out << "\nscene saved to " << opts.out << '\n';
   return 0;
 }
 

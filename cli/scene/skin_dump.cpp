@@ -66,7 +66,8 @@ json Switches(Modifier* mod, TimeValue t) {
   return out;
 }
 
-json SkinJson(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
+// The skin's state without its per-vertex sections (those are written as they are read).
+json SkinHead(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
   ISkinEditor& editor = *skin.editor;
   const BoneTable& table = editor.Table();
   const SkinSettings& settings = editor.Settings();
@@ -97,74 +98,75 @@ json SkinJson(const SkinRef& skin, const DumpOptions& options, TimeValue t) {
                      {"splineCount", b.splineCount}});
   }
   out["bones"] = bones;
-  if (options.weights) {
-    // vertexCount rows of boneCount weights; empty when the skin is not attached.
-    json rows = json::array();
-    if (table.IsAttached()) {
-      for (int v = 0; v < table.vertexCount; ++v) {
-        json row = json::array();
-        for (int b = 0; b < table.boneCount; ++b) row.push_back(Clean(editor.WeightOf(b, v)));
-        rows.push_back(row);
-      }
-    }
-    out["weights"] = rows;
-  }
-  if (options.top > 0) {
-    // Per vertex, strongest first: {"bone": node name, "index": bone index, "weight": w}; only
-    // weights above 0.
-    json rows = json::array();
-    if (table.IsAttached()) {
-      std::vector<float> row(table.boneCount);
-      for (int v = 0; v < table.vertexCount; ++v) {
-        for (int b = 0; b < table.boneCount; ++b) row[b] = editor.WeightOf(b, v);
-        json entries = json::array();
-        for (const StrongWeight& e : TopWeights(row.data(), table.boneCount, options.top))
-          entries.push_back({{"bone", NameOf(table.bones[e.bone]->node)}, {"index", e.bone}, {"weight", Clean(e.weight)}});
-        rows.push_back(entries);
-      }
-    }
-    out["topWeights"] = rows;
-  }
   return out;
 }
 
-}  // namespace
-
-json DumpSkins(const DumpOptions& options) {
-  const TimeValue t = FrameToTicks(options.positionsFrame.value_or(options.sceneFrame), options.frameRate);
-  std::vector<SkinRef> skins = FindSkins();
-  json doc;
-  doc["format"] = "tessarin-dump";
-  doc["version"] = 1;
-  doc["scene"] = options.sceneFile;
-  doc["frameRate"] = options.frameRate;
-  doc["sceneFrame"] = options.sceneFrame;
-  json list = json::array();
-  for (const SkinRef& s : skins) list.push_back(SkinJson(s, options, t));
-  doc["skins"] = list;
-  doc["sources"] = DumpSources(t);
-  if (options.positionsFrame) {
-    TheHost().SetTime(t);
-    json meshes = json::array();
-    for (INode* node : SkinnedNodes(skins)) {
-      MeshSnapshot snap;
-      std::string why;
-      json entry = {{"node", NameOf(node)}};
-      if (TakeSnapshot(node, t, snap, &why) && (why = SkinFailureOn(node)).empty()) {
-        json positions = json::array();
-        for (const Point3& p : snap.positions) positions.push_back(Vec(p));
-        entry["positions"] = positions;
-      } else {
-        entry["error"] = why;
-      }
-      meshes.push_back(entry);
-    }
-    doc["deformed"] = {{"frame", *options.positionsFrame}, {"meshes", meshes}};
+// visit(row) for each vertex in order: its boneCount weights; none when the skin is not attached.
+template <class Visit>
+void ForEachWeightRow(const SkinRef& skin, Visit&& visit) {
+  ISkinEditor& editor = *skin.editor;
+  const BoneTable& table = editor.Table();
+  if (!table.IsAttached()) return;
+  for (int v = 0; v < table.vertexCount; ++v) {
+    json row = json::array();
+    for (int b = 0; b < table.boneCount; ++b) row.push_back(Clean(editor.WeightOf(b, v)));
+    visit(row);
   }
-  return doc;
 }
 
-namespace {
+// visit(row) for each vertex in order: its `top` strongest weights above 0, strongest first, as
+// {"bone": node name, "index": bone index, "weight": w}; none when the skin is not attached.
+template <class Visit>
+void ForEachTopRow(const SkinRef& skin, int top, Visit&& visit) {
+  ISkinEditor& editor = *skin.editor;
+  const BoneTable& table = editor.Table();
+  if (!table.IsAttached()) return;
+  std::vector<float> weights(table.boneCount);
+  for (int v = 0; v < table.vertexCount; ++v) {
+    for (int b = 0; b < table.boneCount; ++b) weights[b] = editor.WeightOf(b, v);
+    json row = json::array();
+    for (const StrongWeight& e : TopWeights(weights.data(), table.boneCount, top))
+      row.push_back({{"bone", NameOf(table.bones[e.bone]->node)}, {"index", e.bone}, {"weight", Clean(e.weight)}});
+    visit(row);
+  }
+}
+
+// visit(name, positions, error) for each skinned node, evaluated at t: the deformed world
+// positions (one per vertex) or, when the node could not be evaluated, why.
+template <class Visit>
+void ForEachDeformedMesh(const std::vector<SkinRef>& skins, TimeValue t, Visit&& visit) {
+  TheHost().SetTime(t);
+  for (INode* node : SkinnedNodes(skins)) {
+    MeshSnapshot snap;
+    std::string why;
+    if (TakeSnapshot(node, t, snap, &why, SnapshotParts::PositionsAndColors) &&
+        (why = SkinFailureOn(node)).empty()) {
+      visit(NameOf(node), snap.positions, std::string());
+    } else {
+      snap = MeshSnapshot();
+      visit(NameOf(node), snap.positions, why);
+    }
+  }
+}
+
+// An object's compact text without its closing brace, so that members can follow.
+std::string OpenObject(const json& object) {
+  std::string text = object.dump();
+  text.pop_back();
+  return text;
+}
+
+// rows written as one JSON array; each(visit) calls visit(row) for every row.
+template <class Each>
+void WriteRows(std::ostream& out, Each&& each) {
+  out << '[';
+  const char* sep = "";
+  each([&](const json& row) {
+    out << sep << row.dump();
+    sep = ",";
+  });
+  out << ']';
+}
 
 std::string Num(const json& v) { return v.is_null() ? "-" : v.dump(); }
 
@@ -180,13 +182,50 @@ std::string Triple(const json& v) {
   return text;
 }
 
-}  // namespace
+void WriteJson(const DumpOptions& options, const std::vector<SkinRef>& skins, const json& head, TimeValue t,
+               std::ostream& out) {
+  out << OpenObject(head) << ",\"skins\":[";
+  for (std::size_t i = 0; i < skins.size(); ++i) {
+    const SkinRef& skin = skins[i];
+    out << (i ? "," : "") << OpenObject(SkinHead(skin, options, t));
+    if (options.weights) {
+      out << ",\"weights\":";
+      WriteRows(out, [&](auto&& visit) { ForEachWeightRow(skin, visit); });
+    }
+    if (options.top > 0) {
+      out << ",\"topWeights\":";
+      WriteRows(out, [&](auto&& visit) { ForEachTopRow(skin, options.top, visit); });
+    }
+    out << '}';
+  }
+  out << "],\"sources\":" << DumpSources(t).dump();
+  if (options.positionsFrame) {
+    out << ",\"deformed\":{\"frame\":" << json(*options.positionsFrame).dump() << ",\"meshes\":[";
+    const char* sep = "";
+    ForEachDeformedMesh(skins, t, [&](const std::string& name, const std::vector<Point3>& positions,
+                                      const std::string& error) {
+      out << sep << OpenObject(json{{"node", name}});
+      sep = ",";
+      if (!error.empty()) {
+        out << ",\"error\":" << json(error).dump() << '}';
+        return;
+      }
+      out << ",\"positions\":";
+      WriteRows(out, [&](auto&& visit) {
+        for (const Point3& p : positions) visit(Vec(p));
+      });
+      out << '}';
+    });
+    out << "]}";
+  }
+  out << "}\n";
+}
 
-std::string DumpText(const json& dump) {
-  std::ostringstream out;
-  out << "scene " << dump["scene"].get<std::string>() << " at " << dump["frameRate"].get<int>() << " fps\n";
-  if (dump["skins"].empty()) out << "no Tessarin modifier in the scene\n";
-  for (const json& skin : dump["skins"]) {
+void WriteText(const DumpOptions& options, const std::vector<SkinRef>& skins, TimeValue t, std::ostream& out) {
+  out << "scene " << options.sceneFile << " at " << options.frameRate << " fps\n";
+  if (skins.empty()) out << "no Tessarin modifier in the scene\n";
+  for (const SkinRef& s : skins) {
+    const json skin = SkinHead(s, options, t);
     out << "\nTessarin on \"" << skin["node"].get<std::string>() << "\" (stack index " << skin["stackIndex"] << ")\n";
     out << "  " << (skin["attached"].get<bool>() ? "attached at frame " + Num(skin["attachFrame"]) : "not attached")
         << ", " << skin["vertexCount"] << " vertices\n";
@@ -204,10 +243,10 @@ std::string DumpText(const json& dump) {
       const json& shape = b["bindShape"];
       out << "      bind centre " << Triple(shape["center"]) << "  radii " << Triple(shape["radii"]) << '\n';
     }
-    if (skin.contains("topWeights")) {
+    if (options.top > 0) {
       out << "  strongest weights (vertex: bone weight, ...):\n";
       int v = 0;
-      for (const json& row : skin["topWeights"]) {
+      ForEachTopRow(s, options.top, [&](const json& row) {
         out << "    " << v++ << ':';
         const char* sep = " ";
         for (const json& e : row) {
@@ -215,30 +254,48 @@ std::string DumpText(const json& dump) {
           sep = ", ";
         }
         out << '\n';
-      }
+      });
     }
-    if (skin.contains("weights")) {
+    if (options.weights) {
       out << "  weights (vertex: one per bone):\n";
       int v = 0;
-      for (const json& row : skin["weights"]) {
+      ForEachWeightRow(s, [&](const json& row) {
         out << "    " << v++ << ':';
         for (const json& w : row) out << ' ' << Num(w);
         out << '\n';
-      }
+      });
     }
   }
-  if (dump.contains("sources")) SourcesText(dump["sources"], out);
-  if (dump.contains("deformed")) {
-    out << "\ndeformed world positions at frame " << Num(dump["deformed"]["frame"]) << ":\n";
-    for (const json& mesh : dump["deformed"]["meshes"]) {
-      out << "  \"" << mesh["node"].get<std::string>() << "\"\n";
-      if (mesh.contains("error")) {
-        out << "    " << mesh["error"].get<std::string>() << '\n';
-        continue;
+  SourcesText(DumpSources(t), out);
+  if (options.positionsFrame) {
+    out << "\ndeformed world positions at frame " << Num(json(*options.positionsFrame)) << ":\n";
+    ForEachDeformedMesh(skins, t, [&](const std::string& name, const std::vector<Point3>& positions,
+                                      const std::string& error) {
+      out << "  \"" << name << "\"\n";
+      if (!error.empty()) {
+        out << "    " << error << '\n';
+        return;
       }
       int v = 0;
-      for (const json& p : mesh["positions"]) out << "    " << v++ << ": " << Triple(p) << '\n';
-    }
+      for (const Point3& p : positions) out << "    " << v++ << ": " << Triple(Vec(p)) << '\n';
+    });
   }
-  return out.str();
+}
+
+}  // namespace
+
+void WriteDump(const DumpOptions& options, bool asJson, std::ostream& out) {
+  const TimeValue t = FrameToTicks(options.positionsFrame.value_or(options.sceneFrame), options.frameRate);
+  const std::vector<SkinRef> skins = FindSkins();
+  if (!asJson) {
+    WriteText(options, skins, t, out);
+    return;
+  }
+  json head;
+  head["format"] = "tessarin-dump";
+  head["version"] = 1;
+  head["scene"] = options.sceneFile;
+  head["frameRate"] = options.frameRate;
+  head["sceneFrame"] = options.sceneFrame;
+  WriteJson(options, skins, head, t, out);
 }

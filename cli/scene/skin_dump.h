@@ -1,10 +1,9 @@
 #pragma once
 // The state of every skin of the built scene as one JSON document (documented in
-// docs/dump-json.md; keys in a fixed order), and its rendering as text for people.
-
-#include <nlohmann/json.hpp>
+// docs/dump-json.md; keys in a fixed order), or as text for people.
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 struct DumpOptions {
@@ -16,9 +15,9 @@ struct DumpOptions {
   std::optional<double> positionsFrame;  // include the deformed world positions at this frame
 };
 
-// Reads every skin through its editing interface; evaluates the skinned nodes when positions
-// are asked for (the host's time is left at that frame).
-nlohmann::ordered_json DumpSkins(const DumpOptions& options);
-
-// The same document as indented text.
-std::string DumpText(const nlohmann::ordered_json& dump);
+// Writes the document to out, on one line ending in a newline, or as indented text. Reads every
+// skin through its editing interface; evaluates the skinned nodes when positions are asked for
+// (the host's time is left at that frame). The per-vertex sections are written as they are read,
+// so that no copy of them of the mesh's size is held; a failure part way (std::bad_alloc) leaves
+// what was written so far.
+void WriteDump(const DumpOptions& options, bool asJson, std::ostream& out);
