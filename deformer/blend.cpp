@@ -1,5 +1,7 @@
 #include "deformer/blend.h"
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -38,6 +40,7 @@ struct BlendInputs {
 
 // The weights of one vertex from the sparse weights: the bones above zero, in table order.
 struct SparseRows {
+  static constexpr bool kSparse = true;
   const BoneWeight* entries;
   const std::uint32_t* offsets;  // vertexCount + 1
 
@@ -55,6 +58,7 @@ struct SparseRows {
 // The same when the threshold is zero: every entry counts (each is above zero, or not a number,
 // which w <= 0 lets through as well), so the test is left out of the innermost loop.
 struct SparseRowsAboveZero {
+  static constexpr bool kSparse = true;
   const BoneWeight* entries;
   const std::uint32_t* offsets;  // vertexCount + 1
 
@@ -67,6 +71,7 @@ struct SparseRowsAboveZero {
 
 // The same from the dense vertex-major weights: every bone slot of the row.
 struct DenseRows {
+  static constexpr bool kSparse = false;
   const float* weights;  // boneCount × vertexCount, vertex-major
   int boneCount;
 
@@ -191,9 +196,103 @@ inline void BlendVertex(const BlendInputs& in, const Rows& rows, int j, Point3* 
   touched[j] = 1;
 }
 
+// --- Four vertices at once ---------------------------------------------------------------------
+// The normalisation and the rigid motion that end a dual-quaternion blend cost as much as four
+// influences. Four vertices' sums are therefore finished side by side, lane l of every Lanes
+// for vertex j0 + l: every lane performs the very operations of DualPosition on one vertex, in
+// the same order, so that it gets the same bits.
+
+// b[0..3] become their transpose: b[c] holds component c of the four inputs.
+inline void Transpose(Lanes b[4]) {
+  __m128 r0 = b[0], r1 = b[1], r2 = b[2], r3 = b[3];
+  _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+  b[0] = r0;
+  b[1] = r1;
+  b[2] = r2;
+  b[3] = r3;
+}
+
+// Three coordinates of four points, one Lanes each.
+struct Points4 {
+  Lanes x, y, z;
+};
+
+inline Points4 Cross(const Points4& a, const Points4& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// DualQuatTransform on four lanes: real and dual as (w, x, y, z) components.
+inline Points4 DualQuatTransform4(const Lanes real[4], const Lanes dual[4], const Points4& s) {
+  const Lanes rw = real[0], dw = dual[0];
+  const Points4 rv{real[1], real[2], real[3]}, dv{dual[1], dual[2], dual[3]};
+  const Points4 rvs = Cross(rv, s);
+  const Points4 c{rvs.x + s.x * rw, rvs.y + s.y * rw, rvs.z + s.z * rw};
+  const Points4 rvc = Cross(rv, c), rvd = Cross(rv, dv);
+  const Lanes two = Splat(2.0f);
+  return {(s.x + rvc.x * two) + ((dv.x * rw - rv.x * dw) + rvd.x) * two,
+          (s.y + rvc.y * two) + ((dv.y * rw - rv.y * dw) + rvd.y) * two,
+          (s.z + rvc.z * two) + ((dv.z * rw - rv.z * dw) + rvd.z) * two};
+}
+
+// Blends vertices j0 .. j0 + 3 (those below n) as BlendVertex would, dual quaternions enabled.
+// Vertices of mix 0, and those whose rotation sum cannot be normalised, take BlendVertex itself.
+template <bool kSplines, class Rows>
+inline void BlendFourDual(const BlendInputs& in, const Rows& rows, int j0, int n, Point3* destination,
+                          std::uint8_t* touched) {
+  float mix[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // 0: the lane is done (or has no vertex)
+  Sums sums[4];
+  for (int l = 0; l < 4 && j0 + l < n; ++l) {
+    const int j = j0 + l;
+    mix[l] = j < in.mixCount ? in.blendMix[j] : 1.0f;
+    if (mix[l] == 0.0f) {
+      BlendVertex<kSplines>(in, rows, j, destination, touched);
+      continue;
+    }
+    sums[l] = mix[l] == 1.0f ? SumInfluences<false, true, kSplines>(in, rows, j)
+                             : SumInfluences<true, true, kSplines>(in, rows, j);
+    if (sums[l].total <= 1e-12f) mix[l] = 0.0f;  // no influence: nothing is written
+  }
+  if (mix[0] == 0.0f && mix[1] == 0.0f && mix[2] == 0.0f && mix[3] == 0.0f) return;
+
+  const Lanes total = {sums[0].total, sums[1].total, sums[2].total, sums[3].total};
+  Lanes scaled[4] = {sums[0].scaled, sums[1].scaled, sums[2].scaled, sums[3].scaled};
+  Lanes real[4] = {sums[0].real, sums[1].real, sums[2].real, sums[3].real};
+  Lanes dual[4] = {sums[0].dual, sums[1].dual, sums[2].dual, sums[3].dual};
+  Transpose(scaled);
+  Transpose(real);
+  Transpose(dual);
+  const Points4 s{scaled[0] / total, scaled[1] / total, scaled[2] / total};
+  const Lanes length = _mm_sqrt_ps(((real[0] * real[0] + real[1] * real[1]) + real[2] * real[2]) + real[3] * real[3]);
+  for (int c = 0; c < 4; ++c) {
+    real[c] = real[c] / length;
+    dual[c] = dual[c] / length;
+  }
+  const Points4 moved = DualQuatTransform4(real, dual, s);
+
+  for (int l = 0; l < 4; ++l) {
+    if (mix[l] == 0.0f) continue;
+    const int j = j0 + l;
+    if (!(length[l] > 0.0f)) {
+      BlendVertex<kSplines>(in, rows, j, destination, touched);
+      continue;
+    }
+    const Point3 dq(moved.x[l], moved.y[l], moved.z[l]);
+    destination[j] = mix[l] == 1.0f ? dq : mix[l] * dq + (1.0f - mix[l]) * LinearPosition(sums[l]);
+    touched[j] = 1;
+  }
+}
+
 template <bool kSplines, class Rows>
 void BlendAll(const BlendInputs& in, const Rows& rows, int n, std::int64_t stepsPerVertex, Point3* destination,
               std::uint8_t* touched) {
+  if constexpr (Rows::kSparse) {
+    if (in.dualQuaternion) {
+      const int groups = (n + 3) / 4;
+#pragma omp parallel for schedule(static) if (ParallelWorthIt(n, stepsPerVertex))
+      for (int g = 0; g < groups; ++g) BlendFourDual<kSplines>(in, rows, 4 * g, n, destination, touched);
+      return;
+    }
+  }
 #pragma omp parallel for schedule(static) if (ParallelWorthIt(n, stepsPerVertex))
   for (int j = 0; j < n; ++j) BlendVertex<kSplines>(in, rows, j, destination, touched);
 }
