@@ -66,5 +66,5 @@ AffineFrame FrameFromAxes(const Point3& xAxis, const Point3& zAxis, const Point3
 Point3 ToLocal(const AffineFrame& f, const Point3& p) { return Transform(RigidInverse(f), p); }
 
 double RadialDistance(const BoneShape& s, const Point3& p, float strength) {
-  return RadialDistanceLocal(s, ToLocal(s.frame, p), strength);
+  return RadialDistanceOfLocal(s, ToLocal(s.frame, p), StrengthTerm(s, strength));
 }

@@ -52,9 +52,17 @@ inline float TwiceLargestRadius(const BoneShape& s) { return 2.0f * std::max({s.
 // ray from the centre through p and reduced by the strength term max(strength, 0) × 0.13 × 2R
 // (R the largest radius). Negative inside; −12 exactly at the centre. Double precision.
 double RadialDistance(const BoneShape& s, const Point3& p, float strength);
-// The same for l, the point already expressed in the shape's frame (ToLocal).
-// Inline: the weight computation calls it for every bone of every vertex.
-inline double RadialDistanceLocal(const BoneShape& s, const Point3& l, float strength) {
+// The strength term of RadialDistance: a constant of the bone, so that a loop over many points
+// computes it once.
+inline double StrengthTerm(const BoneShape& s, float strength) {
+  constexpr float kStrengthScale = 0.13f;
+  return static_cast<double>(std::max(strength, 0.0f)) * static_cast<double>(kStrengthScale) *
+         static_cast<double>(TwiceLargestRadius(s));
+}
+// RadialDistance for l, the point already expressed in the shape's frame (ToLocal), and the
+// shape's strength term. Inline: the weight computation calls it for every bone in reach of
+// every vertex.
+inline double RadialDistanceOfLocal(const BoneShape& s, const Point3& l, double strengthTerm) {
   const double lx = l.x, ly = l.y, lz = l.z;
   const double u = std::sqrt(lx * lx + ly * ly + lz * lz);
   if (u < 1e-12) return -12.0;
@@ -62,7 +70,5 @@ inline double RadialDistanceLocal(const BoneShape& s, const Point3& l, float str
   double b = std::sqrt(ex * ex + ey * ey + ez * ez);
   if (b <= u * 1e-12) b = 1e-12;
   // u / b is the distance from the centre to the surface along the ray through p.
-  constexpr float kStrengthScale = 0.13f;
-  return u - u / b - static_cast<double>(std::max(strength, 0.0f)) * static_cast<double>(kStrengthScale) *
-                         static_cast<double>(TwiceLargestRadius(s));
+  return u - u / b - strengthTerm;
 }

@@ -13,11 +13,16 @@ class Tessarin;
 // strength S: 0 far outside (z ≥ 12), e^−z near the surface, up to e^12 deep inside, with
 // z = 3.1 / max(D, 1e-12) × the radial distance outside the surface. Double precision.
 double FalloffWeight(const Point3& p, const BoneShape& shape, float falloffDistance, float strength);
-// The weight for a radial distance d (RadialDistance) and falloff distance D. Inline: the weight
-// computation calls it for every bone of every vertex.
-inline double FalloffWeightOfDistance(double d, float falloffDistance) {
+// The decay 3.1 / max(D, 1e-12) of falloff distance D: a constant of the bone, so that a loop
+// over many points computes it once.
+inline double FalloffDecay(float falloffDistance) {
   constexpr float kDecay = 3.1f;
-  const double z = static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12) * d;
+  return static_cast<double>(kDecay) / std::max(static_cast<double>(falloffDistance), 1e-12);
+}
+// The weight for a radial distance d (RadialDistance) and the bone's decay (FalloffDecay).
+// Inline: the weight computation calls it for every bone in reach of every vertex.
+inline double FalloffWeightOfDecay(double d, double decay) {
+  const double z = decay * d;
   if (d > 0.0) return z >= 12.0 ? 0.0 : std::exp(-z);
   return z <= -12.0 ? std::exp(12.0) : std::exp(-z);
 }

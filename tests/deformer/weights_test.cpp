@@ -265,3 +265,207 @@ TEST_F(Weights, AgreeWithThePlainFormulaOnRandomRigs) {
     EXPECT_GT(nonZero, 100);  // the rig is not trivially empty
   }
 }
+
+namespace {
+
+// Row v of the weights by the plain formula: every included bone measured in full, the shares
+// scaled and normalised in the same double arithmetic, so that the row can be compared bit for
+// bit.
+std::vector<float> PlainExactRow(const BoneTable& t, int v) {
+  const int nb = t.boneCount;
+  std::vector<double> raw(nb, 0.0);
+  double forced = 0.0, computed = 0.0;
+  int included = 0, last = -1;
+  for (int b = 0; b < nb; ++b) {
+    const BoneEntry& e = *t.bones[b];
+    const std::uint8_t code = e.CodeOf(v);
+    if (!(code & kCodeIncluded)) continue;
+    ++included;
+    last = b;
+    if (code == kCodeForced) {
+      raw[b] = (v < static_cast<int>(e.forcedWeights.size()) ? e.forcedWeights[v] : 0.0f) * 0.01;
+      forced += raw[b];
+    } else {
+      raw[b] = FalloffWeight(t.attachPositions[v], e.bindShape, e.falloffDistance, e.strength);
+      computed += raw[b];
+    }
+  }
+  std::vector<float> row(nb, 0.0f);
+  if (included == 1) {
+    row[last] = 1.0f;
+    return row;
+  }
+  double fs = forced, cs = computed;
+  if (forced >= 1.0) {
+    fs = 1.0 / forced;
+    cs = 0.0;
+  } else if (computed > 1e-12) {
+    fs = 1.0;
+    cs = (1.0 - forced) / computed;
+  }
+  double sum = 0.0;
+  for (int b = 0; b < nb; ++b) {
+    const std::uint8_t code = t.bones[b]->CodeOf(v);
+    if (!(code & kCodeIncluded)) continue;
+    raw[b] *= code == kCodeForced ? fs : cs;
+    sum += raw[b];
+  }
+  const double norm = sum > 1e-12 ? 1.0 / sum : 0.0;
+  for (int b = 0; b < nb; ++b) row[b] = static_cast<float>(raw[b] * norm);
+  return row;
+}
+
+bool SameBits(float a, float b) {
+  std::uint32_t x, y;
+  std::memcpy(&x, &a, sizeof x);
+  std::memcpy(&y, &b, sizeof y);
+  return x == y || (std::isnan(a) && std::isnan(b));
+}
+
+// What a case does to the rig after the random bones and vertices are made.
+enum class Twist {
+  kNone,
+  kCodes,            // random include, exclude and forced codes, forced shares 0 .. 30 % or 0 .. 120 %
+  kShortArrays,      // code and forced arrays shorter than the vertex count
+  kReachBoundary,    // vertices just inside and outside each bone's last non-zero weight
+  kOddFalloffs,      // falloff distances 0, negative, huge, infinite and NaN; NaN strength
+  kScaledFrames,     // frames whose axes are not unit length
+  kFarPoints,        // vertices far outside the bones, huge (up to the float limit) and NaN
+  kSingleIncluded,   // every bone but one excluded on many vertices
+};
+
+}  // namespace
+
+// However many bones the computation leaves out as out of reach, every row is the plain formula's
+// to the bit, on one thread or several.
+TEST_F(Weights, EveryRowIsThePlainFormulaBitForBit) {
+  struct Case {
+    const char* name;
+    int bones;
+    int vertices;
+    Twist twist;
+  };
+  const Case cases[] = {
+      {"limb of ellipsoids", 32, 2000, Twist::kNone},
+      {"include, exclude and forced codes", 24, 1500, Twist::kCodes},
+      {"codes shorter than the vertices", 12, 900, Twist::kShortArrays},
+      {"vertices on the reach boundary", 20, 2400, Twist::kReachBoundary},
+      {"zero, huge and NaN falloffs", 16, 1200, Twist::kOddFalloffs},
+      {"frames that are not rotations", 16, 1200, Twist::kScaledFrames},
+      {"far, huge and undefined positions", 16, 1200, Twist::kFarPoints},
+      {"a single included bone", 10, 800, Twist::kSingleIncluded},
+      {"many bones", 300, 700, Twist::kCodes},
+  };
+  const int saved = omp_get_max_threads();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 rng(2024);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    const float length = static_cast<float>(c.bones);  // bones one unit apart along x
+    std::vector<Point3> points(c.vertices);
+    for (Point3& p : points) p = Point3(length * unit(rng), 2 * unit(rng) - 1, 2 * unit(rng) - 1);
+    Build(c.bones, points);
+    BoneTable& t = skin().table;
+    for (int b = 0; b < c.bones; ++b) {
+      BoneEntry& bone = Bone(b);
+      bone.bindShape = MakeShape(RotAngleAxisMatrix(Point3(unit(rng), unit(rng), 1), 3 * unit(rng)),
+                                 Point3(b + 0.5f, 0.3f * unit(rng), 0.3f * unit(rng)),
+                                 Point3(0.2f + unit(rng), 0.1f + 0.4f * unit(rng), 0.1f + 0.4f * unit(rng)));
+      bone.falloffDistance = (0.2f + 1.5f * unit(rng)) * TwiceLargestRadius(bone.bindShape);
+      bone.strength = 2 * unit(rng) - 0.5f;
+    }
+    switch (c.twist) {
+      case Twist::kNone:
+        break;
+      case Twist::kCodes:
+      case Twist::kShortArrays: {
+        const std::uint8_t codes[] = {0x00, 0x80, 0xFE, 0xFE, 0x7E, 0x81, 0xFF, 0xFE};
+        for (int b = 0; b < c.bones; ++b) {
+          BoneEntry& bone = Bone(b);
+          for (int v = 0; v < c.vertices; ++v) {
+            if (unit(rng) < 0.3f) bone.vertexCodes[v] = codes[rng() % 8];
+            bone.forcedWeights[v] = (v % 4 ? 30.0f : 120.0f) * unit(rng);
+          }
+          if (c.twist == Twist::kShortArrays) {
+            bone.vertexCodes.resize(rng() % c.vertices);
+            bone.forcedWeights.resize(rng() % c.vertices);
+          }
+        }
+        break;
+      }
+      case Twist::kReachBoundary:
+        // Spheres: the radial distance is the distance less radius and strength term, and the
+        // last non-zero weight is at 12 / decay beyond that. Vertices within a few ulps of it,
+        // and of the reach along the longest axis of the ellipsoids.
+        for (int b = 0; b < c.bones; b += 2)
+          Bone(b).bindShape = MakeShape(Matrix3(), GetOrigin(Bone(b).bindShape.frame), Point3(0.5f, 0.5f, 0.5f));
+        for (int v = 0; v < c.vertices; ++v) {
+          const int b = v % c.bones;
+          const BoneShape& s = Bone(b).bindShape;
+          const double edge = std::max({s.radius[0], s.radius[1], s.radius[2]}) + StrengthTerm(s, Bone(b).strength) +
+                              12.0 / FalloffDecay(Bone(b).falloffDistance);
+          const int axis = s.radius[0] >= s.radius[1] && s.radius[0] >= s.radius[2] ? 0 : (s.radius[1] >= s.radius[2] ? 1 : 2);
+          // The spheres' vertices also along −x, −y and −z: the tightest bound is where a bone's
+          // reach touches the lower faces of the region the bones cover.
+          const Point3 sphereDirections[] = {Point3(-1, 0, 0), Point3(0, -1, 0), Point3(0, 0, -1),
+                                             Normalize(Point3(unit(rng) - 0.5f, unit(rng) - 0.5f, unit(rng) - 0.5f))};
+          const Point3 direction = b % 2 == 0 ? sphereDirections[(v / c.bones) % 4] : GetAxis(s.frame, axis);
+          const double offset = (static_cast<int>(rng() % 9) - 4) * 2e-7 * edge;
+          Point3& p = t.attachPositions[v];
+          p = GetOrigin(s.frame) + direction * static_cast<float>(edge + offset);
+          if (b % 2 == 0 && (v / c.bones) % 4 < 3) {
+            // Along an axis: the float nearest the edge and its neighbours, a few ulps either way.
+            const int a = (v / c.bones) % 4;
+            float x = static_cast<float>(GetOrigin(s.frame)[a] - edge);
+            for (int k = static_cast<int>(rng() % 9) - 4; k != 0; k += k > 0 ? -1 : 1)
+              x = std::nextafter(x, k > 0 ? INFINITY : -INFINITY);
+            p = GetOrigin(s.frame);
+            p[a] = x;
+          }
+        }
+        break;
+      case Twist::kOddFalloffs: {
+        const float odd[] = {0.0f, -1.0f, 1e30f, INFINITY, NAN, 1e-30f};
+        for (int b = 0; b < 6; ++b) Bone(3 * b % c.bones).falloffDistance = odd[b];
+        Bone(5).strength = NAN;
+        Bone(7).strength = 1e30f;
+        // The undefined bones only on some vertices, so that the other rows stay defined.
+        for (int v = 0; v < c.vertices; ++v)
+          if (v % 5) Bone(12).vertexCodes[v] = Bone(9).vertexCodes[v] = Bone(5).vertexCodes[v] = 0x00;
+        break;
+      }
+      case Twist::kScaledFrames:
+        for (int b = 0; b < c.bones; b += 2)
+          Bone(b).bindShape.frame = ScaleAxes(Bone(b).bindShape.frame, Point3(0.5f, 0.7f, 1.0f + b % 3));
+        break;
+      case Twist::kFarPoints: {
+        const float far[] = {300.0f, -4e4f, 1e19f, -3e38f, 3e38f, NAN};
+        for (int v = 0, k = 0; v < c.vertices; v += 3, ++k) t.attachPositions[v][k % 3] = far[k % 6];
+        break;
+      }
+      case Twist::kSingleIncluded:
+        for (int v = 0; v < c.vertices; v += 2)
+          for (int b = 0; b < c.bones; ++b)
+            if (b != v % c.bones) Bone(b).vertexCodes[v] = (b + v) % 3 ? 0x00 : 0x7F;
+        break;
+    }
+    for (int threads : {1, 2, 3}) {
+      SCOPED_TRACE(threads);
+      omp_set_num_threads(threads);
+      skin().cache.Invalidate();
+      ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+      int nonZero = 0, mismatches = 0;
+      for (int v = 0; v < c.vertices; ++v) {
+        const std::vector<float> plain = PlainExactRow(t, v);
+        for (int b = 0; b < c.bones; ++b) {
+          nonZero += W(b, v) != 0.0f;
+          if (!SameBits(W(b, v), plain[b]) && ++mismatches <= 5)
+            ADD_FAILURE() << "vertex " << v << " bone " << b << ": " << W(b, v) << " against " << plain[b];
+        }
+      }
+      EXPECT_EQ(mismatches, 0);
+      EXPECT_GT(nonZero, c.vertices);  // the rig is not trivially empty
+    }
+  }
+  omp_set_num_threads(saved);
+}
