@@ -43,6 +43,22 @@ double ReachSquared(const BoneShape& shape, float falloffDistance, float strengt
 std::uint8_t CodeAt(const WeightBone& bone, int v) { return v < bone.codeCount ? bone.codes[v] : kCodeDefault; }
 float ForcedAt(const WeightBone& bone, int v) { return v < bone.forcedCount ? bone.forced[v] : 0.0f; }
 
+// The factors of the forced and the computed shares of a vertex, from their sums: forced shares
+// of 100 % or more are scaled to 100 % and leave nothing to the computed ones, which otherwise
+// fill what the forced shares leave.
+inline void ShareScales(double forcedSum, double computedSum, double& forcedScale, double& computedScale) {
+  if (forcedSum >= 1.0) {
+    forcedScale = 1.0 / forcedSum;
+    computedScale = 0.0;
+  } else if (computedSum > 1e-12) {
+    forcedScale = 1.0;
+    computedScale = (1.0 - forcedSum) / computedSum;
+  } else {
+    forcedScale = forcedSum;
+    computedScale = computedSum;
+  }
+}
+
 // Row i of the weights (boneCount entries) for vertex position p; raw holds boneCount scratch
 // values.
 void WeighVertex(const std::vector<WeightBone>& bones, int i, const Point3& p, double* raw, float* row) {
@@ -78,16 +94,7 @@ void WeighVertex(const std::vector<WeightBone>& bones, int i, const Point3& p, d
     return;
   }
   double forcedScale, computedScale;
-  if (forcedSum >= 1.0) {
-    forcedScale = 1.0 / forcedSum;
-    computedScale = 0.0;
-  } else if (computedSum > 1e-12) {
-    forcedScale = 1.0;
-    computedScale = (1.0 - forcedSum) / computedSum;
-  } else {
-    forcedScale = forcedSum;
-    computedScale = computedSum;
-  }
+  ShareScales(forcedSum, computedSum, forcedScale, computedScale);
   double sum = 0.0;
   for (int j = 0; j < boneCount; ++j) {
     const std::uint8_t code = CodeAt(bones[j], i);
@@ -311,16 +318,7 @@ void WeighBlock(const std::vector<WeightBone>& bones, const ReachGrid& grid, con
       computedSum += raw;
     }
     double forcedScale, computedScale;
-    if (forcedSum >= 1.0) {
-      forcedScale = 1.0 / forcedSum;
-      computedScale = 0.0;
-    } else if (computedSum > 1e-12) {
-      forcedScale = 1.0;
-      computedScale = (1.0 - forcedSum) / computedSum;
-    } else {
-      forcedScale = forcedSum;
-      computedScale = computedSum;
-    }
+    ShareScales(forcedSum, computedSum, forcedScale, computedScale);
     // An infinite or undefined scale turns the zeros left out into NaN.
     if (!std::isfinite(forcedScale) || !std::isfinite(computedScale)) {
       WeighVertex(bones, i, p, s.dense, row);

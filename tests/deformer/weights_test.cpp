@@ -182,92 +182,6 @@ TEST_F(Weights, ResultDoesNotDependOnTheThreadCount) {
 
 namespace {
 
-// Row v of the weights by the plain formula, every bone measured in full, in double precision.
-std::vector<double> PlainWeightRow(const BoneTable& t, int v) {
-  const int nb = t.boneCount;
-  std::vector<double> raw(nb, 0.0);
-  double forced = 0, computed = 0;
-  int included = 0, last = -1;
-  for (int b = 0; b < nb; ++b) {
-    const BoneEntry& e = *t.bones[b];
-    const std::uint8_t code = e.CodeOf(v);
-    if (!(code & kCodeIncluded)) continue;
-    ++included;
-    last = b;
-    if (code == kCodeForced) {
-      raw[b] = e.forcedWeights[v] * 0.01;
-      forced += raw[b];
-    } else {
-      raw[b] = FalloffWeight(t.attachPositions[v], e.bindShape, e.falloffDistance, e.strength);
-      computed += raw[b];
-    }
-  }
-  if (included == 1) {
-    std::vector<double> row(nb, 0.0);
-    row[last] = 1.0;
-    return row;
-  }
-  const double fs = forced >= 1 ? 1 / forced : (computed > 1e-12 ? 1.0 : forced);
-  const double cs = forced >= 1 ? 0.0 : (computed > 1e-12 ? (1 - forced) / computed : computed);
-  double sum = 0;
-  for (int b = 0; b < nb; ++b) {
-    raw[b] *= t.bones[b]->CodeOf(v) == kCodeForced ? fs : cs;
-    sum += raw[b];
-  }
-  for (double& w : raw) w = sum > 1e-12 ? w / sum : 0.0;
-  return raw;
-}
-
-}  // namespace
-
-// The computation skips bones too far away to count; every weight still agrees with measuring
-// every bone, whatever the bones' sizes, falloffs and strengths.
-TEST_F(Weights, AgreeWithThePlainFormulaOnRandomRigs) {
-  struct Case {
-    const char* name;
-    float spread;    // vertices within ±spread of the origin
-    float falloff;   // falloff distance scale
-    float strength;
-  };
-  const Case cases[] = {
-      {"vertices among the bones", 6.0f, 1.0f, 0.5f},
-      {"vertices far out, short falloff", 40.0f, 0.3f, 0.0f},
-      {"long falloff, negative strength", 20.0f, 8.0f, -1.0f},
-      {"strong bones", 10.0f, 1.0f, 3.0f},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::mt19937 rng(99);
-    std::uniform_real_distribution<float> coord(-c.spread, c.spread), unit(0.0f, 1.0f);
-    std::vector<Point3> points(600);
-    for (Point3& p : points) p = Point3(coord(rng), coord(rng), coord(rng));
-    Build(9, points);
-    for (int b = 0; b < 9; ++b) {
-      BoneEntry& bone = Bone(b);
-      bone.bindShape = MakeShape(RotAngleAxisMatrix(Point3(unit(rng), unit(rng), 1), 3 * unit(rng)),
-                                 Point3(coord(rng), coord(rng), coord(rng)) * 0.5f,
-                                 Point3(0.1f + 3 * unit(rng), 0.1f + unit(rng), 0.1f + 2 * unit(rng)));
-      bone.falloffDistance = c.falloff * TwiceLargestRadius(bone.bindShape);
-      bone.strength = c.strength;
-      for (int v = b; v < 600; v += 11) bone.vertexCodes[v] = (v % 2) ? kCodeForced : 0x00;
-      for (int v = 0; v < 600; ++v) bone.forcedWeights[v] = static_cast<float>((v * 7 + b * 3) % 40);
-    }
-    ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
-    int nonZero = 0;
-    for (int v = 0; v < 600; ++v) {
-      const std::vector<double> plain = PlainWeightRow(skin().table, v);
-      for (int b = 0; b < 9; ++b) {
-        nonZero += W(b, v) != 0.0f;
-        ASSERT_LE(std::fabs(W(b, v) - plain[b]), 1e-6 * std::fabs(plain[b]) + 1e-30)
-            << "vertex " << v << " bone " << b << ": " << W(b, v) << " against " << plain[b];
-      }
-    }
-    EXPECT_GT(nonZero, 100);  // the rig is not trivially empty
-  }
-}
-
-namespace {
-
 // Row v of the weights by the plain formula: every included bone measured in full, the shares
 // scaled and normalised in the same double arithmetic, so that the row can be compared bit for
 // bit.
@@ -314,6 +228,56 @@ std::vector<float> PlainExactRow(const BoneTable& t, int v) {
   for (int b = 0; b < nb; ++b) row[b] = static_cast<float>(raw[b] * norm);
   return row;
 }
+
+}  // namespace
+
+// The computation skips bones too far away to count; every weight still agrees with measuring
+// every bone, whatever the bones' sizes, falloffs and strengths.
+TEST_F(Weights, AgreeWithThePlainFormulaOnRandomRigs) {
+  struct Case {
+    const char* name;
+    float spread;    // vertices within ±spread of the origin
+    float falloff;   // falloff distance scale
+    float strength;
+  };
+  const Case cases[] = {
+      {"vertices among the bones", 6.0f, 1.0f, 0.5f},
+      {"vertices far out, short falloff", 40.0f, 0.3f, 0.0f},
+      {"long falloff, negative strength", 20.0f, 8.0f, -1.0f},
+      {"strong bones", 10.0f, 1.0f, 3.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> coord(-c.spread, c.spread), unit(0.0f, 1.0f);
+    std::vector<Point3> points(600);
+    for (Point3& p : points) p = Point3(coord(rng), coord(rng), coord(rng));
+    Build(9, points);
+    for (int b = 0; b < 9; ++b) {
+      BoneEntry& bone = Bone(b);
+      bone.bindShape = MakeShape(RotAngleAxisMatrix(Point3(unit(rng), unit(rng), 1), 3 * unit(rng)),
+                                 Point3(coord(rng), coord(rng), coord(rng)) * 0.5f,
+                                 Point3(0.1f + 3 * unit(rng), 0.1f + unit(rng), 0.1f + 2 * unit(rng)));
+      bone.falloffDistance = c.falloff * TwiceLargestRadius(bone.bindShape);
+      bone.strength = c.strength;
+      for (int v = b; v < 600; v += 11) bone.vertexCodes[v] = (v % 2) ? kCodeForced : 0x00;
+      for (int v = 0; v < 600; ++v) bone.forcedWeights[v] = static_cast<float>((v * 7 + b * 3) % 40);
+    }
+    ASSERT_TRUE(ComputeWeights(skin(), 0, 0));
+    int nonZero = 0;
+    for (int v = 0; v < 600; ++v) {
+      const std::vector<float> plain = PlainExactRow(skin().table, v);
+      for (int b = 0; b < 9; ++b) {
+        nonZero += W(b, v) != 0.0f;
+        ASSERT_LE(std::fabs(W(b, v) - plain[b]), 1e-6 * std::fabs(plain[b]) + 1e-30)
+            << "vertex " << v << " bone " << b << ": " << W(b, v) << " against " << plain[b];
+      }
+    }
+    EXPECT_GT(nonZero, 100);  // the rig is not trivially empty
+  }
+}
+
+namespace {
 
 bool SameBits(float a, float b) {
   std::uint32_t x, y;
